@@ -1,0 +1,1 @@
+#include "sensors/providertable.h"
