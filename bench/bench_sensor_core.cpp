@@ -1,0 +1,105 @@
+// Detection and the poll refresh of the hardware tree over an in-memory source.
+
+#include "support/fakesource.h"
+
+#include "sensors/detection.h"
+#include "sensors/provider.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+
+namespace {
+
+using namespace gaugeloft;
+using testing::FakeHub;
+using testing::FakeSource;
+
+const char* const kTypes[] = {"Temperature", "Load", "Clock", "Fan", "Voltage", "Power", "Data", "Throughput"};
+
+// `items` hardware items with ten sensors each; `shift` moves every reading.
+void Fill(FakeSource& source, int items, double shift)
+{
+    source.hardware.clear();
+    source.sensors.clear();
+    for (int h = 0; h < items; ++h) {
+        const QString id = QStringLiteral("/hw/%1").arg(h);
+        source.hardware.push_back(testing::Hardware(QStringLiteral("Item %1").arg(h), id, QString(),
+                                                    h % 3 ? QStringLiteral("SuperIO") : QStringLiteral("CPU")));
+        for (int s = 0; s < 10; ++s) {
+            const QString type = QString::fromLatin1(kTypes[s % 8]);
+            source.sensors.push_back(testing::Sensor(QStringLiteral("%1 #%2").arg(type).arg(s + 1),
+                                                     QStringLiteral("%1/%2/%3").arg(id, type).arg(s), id, type,
+                                                     1000.0 + h * 7.25 + s * 3.5 + shift, 0.0, 5000.0));
+        }
+    }
+}
+
+struct Fixture {
+    explicit Fixture(int items)
+    {
+        Fill(hub.source(QString::fromLatin1(kProviders[0].sourceName)), items, 0.0);
+        provider.SetupProvider(0);
+        context.animationSteps = 24;
+        context.hasTile = [](const QString&) { return false; };
+    }
+    FakeHub hub;
+    ProviderState provider {hub};
+    HardwareTree tree;
+    DetectionContext context;
+};
+
+void BM_Detect(benchmark::State& state)
+{
+    Fixture f(static_cast<int>(state.range(0)) / 10);
+    for (auto _ : state)
+        DetectTree(f.tree, *f.provider.HardwareReader, *f.provider.SensorReader, f.context);
+    state.SetComplexityN(state.range(0));
+}
+BENCHMARK(BM_Detect)->Arg(1000)->Arg(4000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
+
+// One poll's refresh of every record and tree text from a loaded sensor reader; the
+// readings alternate so every text changes.
+void BM_PollRefresh(benchmark::State& state)
+{
+    const int items = static_cast<int>(state.range(0)) / 10;
+    Fixture f(items);
+    DetectTree(f.tree, *f.provider.HardwareReader, *f.provider.SensorReader, f.context);
+    FakeSource shifted;
+    Fill(shifted, items, 0.5);
+    const platform::SourceObjectSet sets[2] = {shifted.sensors, f.hub.source(QString::fromLatin1(kProviders[0].sourceName)).sensors};
+    TWMI_OHM_Sensor& reader = *f.provider.SensorReader;
+    int turn = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        reader.LoadFrom(sets[turn ^= 1]);
+        state.ResumeTiming();
+        RefreshTreeReadings(f.tree, reader, false, {});
+    }
+    state.SetComplexityN(state.range(0));
+}
+BENCHMARK(BM_PollRefresh)->Arg(1000)->Arg(4000)->Unit(benchmark::kMicrosecond)->Complexity(benchmark::oN);
+
+// The same with the sensor query the poll makes first.
+void BM_PollQueryAndRefresh(benchmark::State& state)
+{
+    Fixture f(static_cast<int>(state.range(0)) / 10);
+    DetectTree(f.tree, *f.provider.HardwareReader, *f.provider.SensorReader, f.context);
+    for (auto _ : state) {
+        f.provider.SensorReader->Requery();
+        RefreshTreeReadings(f.tree, *f.provider.SensorReader, false, {});
+    }
+    state.SetComplexityN(state.range(0));
+}
+BENCHMARK(BM_PollQueryAndRefresh)->Arg(1000)->Arg(4000)->Unit(benchmark::kMicrosecond)->Complexity(benchmark::oN);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,46 @@
+#include "platform/sourcehub.h"
+
+#include "platform/kernelsource.h"
+#include "platform/snapshotsource.h"
+
+namespace gaugeloft::platform {
+
+SourceHubOptions SourceHubOptions::FromEnvironment()
+{
+    SourceHubOptions options;
+    options.snapshotFile = qEnvironmentVariable(kSensorFileVariable);
+    return options;
+}
+
+LinuxSourceHub::LinuxSourceHub(SourceHubOptions options)
+    : m_options(std::move(options))
+{
+}
+
+LinuxSourceHub::~LinuxSourceHub() = default;
+
+SensorSource& LinuxSourceHub::open(const QString& sourceName)
+{
+    if (auto found = m_sources.constFind(sourceName); found != m_sources.constEnd())
+        return **found;
+
+    std::shared_ptr<SensorSource> source;
+    if (!m_options.snapshotFile.isEmpty()) {
+        // One snapshot serves every name; share the one source so its readings agree.
+        for (const auto& existing : std::as_const(m_sources))
+            source = existing;
+        if (!source)
+            source = std::make_shared<SnapshotSource>(m_options.snapshotFile);
+    } else if (sourceName == QLatin1String(kKernelSourceName)) {
+        KernelSourceOptions kernel;
+        kernel.sysRoot = m_options.sysRoot;
+        kernel.procRoot = m_options.procRoot;
+        source = std::make_shared<KernelSource>(std::move(kernel));
+    } else {
+        throw SourceError("No sensor source named " + sourceName.toStdString());
+    }
+    m_sources.insert(sourceName, source);
+    return *source;
+}
+
+} // namespace gaugeloft::platform

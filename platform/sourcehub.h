@@ -1,0 +1,39 @@
+#pragma once
+
+// Opens the sensor sources of this machine by name.
+
+#include "platform/sensorsource.h"
+
+#include <QHash>
+
+#include <memory>
+
+namespace gaugeloft::platform {
+
+inline constexpr const char* kKernelSourceName = "local:kernel";
+inline constexpr const char* kRemoteSourceName = "remote:LibreHardwareMonitor";
+inline constexpr const char* kSensorFileVariable = "GAUGELOFT_SENSOR_FILE";
+
+struct SourceHubOptions {
+    QString sysRoot = QStringLiteral("/sys");
+    QString procRoot = QStringLiteral("/proc");
+    // When set, every name opens this snapshot file instead.
+    QString snapshotFile;
+
+    // Defaults, with the snapshot file taken from GAUGELOFT_SENSOR_FILE.
+    static SourceHubOptions FromEnvironment();
+};
+
+class LinuxSourceHub final : public SensorSourceHub {
+public:
+    explicit LinuxSourceHub(SourceHubOptions options = SourceHubOptions::FromEnvironment());
+    ~LinuxSourceHub() override;
+
+    SensorSource& open(const QString& sourceName) override;
+
+private:
+    SourceHubOptions m_options;
+    QHash<QString, std::shared_ptr<SensorSource>> m_sources;
+};
+
+} // namespace gaugeloft::platform

@@ -1,0 +1,60 @@
+#include "sensors/provider.h"
+
+namespace gaugeloft {
+
+ProviderState::ProviderState(platform::SensorSourceHub& hub)
+    : m_hub(hub)
+{
+}
+
+void ProviderState::SetupProvider(int index)
+{
+    const bool useRefresher = UseRefresher;
+    if (index < 0 || index >= kProviderCount)
+        index = 0;
+    if (index != CurrentProvider) {
+        const QString nameSpace = QString::fromLatin1(kProviders[index].sourceName);
+        if (CurrentProvider != -1) {
+            HardwareReader.reset();
+            SensorReader.reset();
+            Refresher.reset();
+        }
+        UseRefresher = false;
+        HardwareReader = std::make_unique<TWMI_OHM_Hardware>(false, nameSpace, m_hub);
+        SensorReader = std::make_unique<TWMI_OHM_Sensor>(false, nameSpace, m_hub);
+        // A failure from here on reaches the caller: the readers serve plain queries and
+        // the refresher stays off.
+        Refresher = std::make_unique<TWin32_Refresher>(nameSpace, m_hub);
+        HardwareEnumIndex = Refresher->AddEnum(platform::kHardwareClass);
+        SensorEnumIndex = Refresher->AddEnum(platform::kSensorClass);
+    }
+    CurrentProvider = index;
+    UseRefresher = useRefresher;
+}
+
+void ProviderState::UpdateThroughRefresher(TWmiClass& reader, int position, bool refreshFirst)
+{
+    const platform::CachedEnumeration* item = nullptr;
+    try {
+        if (!Refresher)
+            throw platform::SourceError("No refresher");
+        if (refreshFirst)
+            Refresher->Refresh();
+        if (Refresher->Count() != 0)
+            item = Refresher->Item(position);
+    } catch (const platform::SourceError&) {
+        item = nullptr;
+    }
+    if (!item) {
+        UseRefresher = false;
+        reader.Requery();
+        return;
+    }
+    if (!item->isSet) {
+        reader.Requery();
+        return;
+    }
+    reader.LoadFrom(item->objectSet);
+}
+
+} // namespace gaugeloft

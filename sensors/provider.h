@@ -1,0 +1,37 @@
+#pragma once
+
+// The provider in use: its two class readers and its refresher.
+
+#include "sensors/ohmreaders.h"
+#include "sensors/providertable.h"
+#include "sensors/refresher.h"
+
+#include <memory>
+
+namespace gaugeloft {
+
+class ProviderState {
+public:
+    explicit ProviderState(platform::SensorSourceHub& hub);
+
+    // Builds the readers and the refresher of a provider index (out of range means 0).
+    // The index already set up changes nothing.
+    void SetupProvider(int index);
+
+    // The refresher path of one reader; any failure switches the refresher off and
+    // re-queries the reader.
+    void UpdateThroughRefresher(TWmiClass& reader, int position, bool refreshFirst);
+
+    int CurrentProvider = -1;
+    std::unique_ptr<TWMI_OHM_Hardware> HardwareReader;
+    std::unique_ptr<TWMI_OHM_Sensor> SensorReader;
+    std::unique_ptr<TWin32_Refresher> Refresher;
+    int HardwareEnumIndex = -1;
+    int SensorEnumIndex = -1;
+    bool UseRefresher = false;
+
+private:
+    platform::SensorSourceHub& m_hub;
+};
+
+} // namespace gaugeloft

@@ -1,0 +1,191 @@
+#include "sensors/wmiclass.h"
+
+#include <cmath>
+#include <stdexcept>
+
+namespace gaugeloft {
+
+TWmiConnection::TWmiConnection(platform::SensorSourceHub& hub)
+    : m_hub(hub)
+{
+}
+
+void TWmiConnection::Connect(bool force)
+{
+    if (m_connected && !force)
+        return;
+    m_connected = false;
+    m_services = nullptr;
+    m_services = &m_hub.open(NameSpace);
+    m_connected = true;
+}
+
+TWmiClass::TWmiClass(bool queryNow, const QString& className, const QString& nameSpace,
+                     platform::SensorSourceHub& hub)
+    : ClassName(className)
+    , m_connection(hub)
+{
+    m_connection.NameSpace = nameSpace;
+    if (queryNow)
+        Requery();
+}
+
+QString TWmiClass::QueryText() const
+{
+    const QString wherePart = WhereClause.isEmpty() ? QString() : QStringLiteral(" WHERE ") + WhereClause;
+    return QStringLiteral("SELECT %1 FROM %2%3").arg(SelectList, ClassName, wherePart);
+}
+
+bool TWmiClass::Query()
+{
+    ClearInstances();
+    try {
+        m_connection.Connect(false);
+        // Sources enumerate whole classes; a filtered query is not something they answer.
+        if (!WhereClause.isEmpty() || SelectList != QLatin1String("*"))
+            return false;
+        if (!m_connection.Services()->enumerate(ClassName, m_queryBuffer))
+            return false;
+        return LoadObjectSet(m_queryBuffer);
+    } catch (const std::exception&) {
+        ClearInstances();
+        return false;
+    }
+}
+
+void TWmiClass::LoadFrom(const platform::SourceObjectSet& objectSet)
+{
+    ClearInstances();
+    try {
+        m_active = LoadObjectSet(objectSet);
+    } catch (const std::exception&) {
+        ClearInstances();
+        m_active = false;
+    }
+}
+
+void TWmiClass::ClearInstances()
+{
+    m_instances.clear();
+    m_currentIndex = -1;
+}
+
+void TWmiClass::SetPropertyNames(const QStringList& names)
+{
+    m_propertyNames = names.size() > TDataWmiClass::kMaxProperties
+        ? names.first(TDataWmiClass::kMaxProperties)
+        : names;
+    ++m_namesGeneration;
+}
+
+bool TWmiClass::LoadObjectSet(const platform::SourceObjectSet& objectSet)
+{
+    m_instances.reserve(objectSet.size());
+    for (const platform::SourceInstance& object : objectSet) {
+        const qsizetype count = std::min<qsizetype>(object.names.size(), TDataWmiClass::kMaxProperties);
+        if (m_propertyNames.size() != count)
+            SetPropertyNames(object.names);
+
+        TDataWmiClass& record = m_instances.emplace_back();
+        record.Holder = object;
+        if (m_propertyNames.isSharedWith(object.names) && object.values.size() == object.names.size()) {
+            // Same shape as the list: the values are the slots, shared without a copy.
+            record.Values = object.values;
+            continue;
+        }
+        record.Values.reserve(m_propertyNames.size());
+        for (const QString& name : std::as_const(m_propertyNames)) {
+            qsizetype at = -1;
+            for (qsizetype i = 0; i < object.names.size(); ++i) {
+                if (object.names[i].compare(name, Qt::CaseInsensitive) == 0) {
+                    at = i;
+                    break;
+                }
+            }
+            if (at < 0 || at >= object.values.size()) {
+                // The instance lacks a listed property: the list is rebuilt from the next one.
+                m_propertyNames.clear();
+                ++m_namesGeneration;
+                break;
+            }
+            record.Values.append(object.values[at]);
+        }
+    }
+    if (!m_instances.empty())
+        SetCollectionIndex(0);
+    return true;
+}
+
+int TWmiClass::PropertyIndex(QStringView name) const
+{
+    for (qsizetype i = 0; i < m_propertyNames.size(); ++i) {
+        if (QStringView(m_propertyNames[i]).compare(name, Qt::CaseInsensitive) == 0)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+QVariant TWmiClass::SlotValue(int index, int slot) const
+{
+    if (index < 0 || index >= static_cast<int>(m_instances.size()) || slot < 0)
+        return {};
+    const QVariantList& values = m_instances[static_cast<size_t>(index)].Values;
+    return slot < values.size() ? values[slot] : QVariant();
+}
+
+QVariant TWmiClass::GetValue(QStringView name) const
+{
+    return SlotValue(m_currentIndex, PropertyIndex(name));
+}
+
+QVariant TWmiClass::GetValueAt(QStringView name, int index) const
+{
+    return SlotValue(index, PropertyIndex(name));
+}
+
+void TWmiClass::SetCollectionIndex(int)
+{
+    throw std::logic_error(QStringLiteral("You must override this method %1")
+                               .arg(QStringLiteral("SetCollectionIndex"))
+                               .toStdString());
+}
+
+int TWmiClass::FindInstance(QStringView propertyName, const QVariant& value) const
+{
+    if (!m_active)
+        return -1;
+    const int slot = PropertyIndex(propertyName);
+    for (int i = 0; i < static_cast<int>(m_instances.size()); ++i) {
+        if (SlotValue(i, slot) == value)
+            return i;
+    }
+    return -1;
+}
+
+QString VariantToText(const QVariant& value)
+{
+    return value.isNull() ? QString() : value.toString();
+}
+
+double VariantToDouble(const QVariant& value)
+{
+    if (value.isNull())
+        return 0.0;
+    bool ok = false;
+    double number = 0.0;
+    switch (value.metaType().id()) {
+    case QMetaType::Double:
+        number = value.toDouble();
+        ok = true;
+        break;
+    case QMetaType::QString:
+        number = value.toString().trimmed().toDouble(&ok);
+        break;
+    default:
+        number = value.toDouble(&ok);
+        break;
+    }
+    return ok && std::isfinite(number) ? number : 0.0;
+}
+
+} // namespace gaugeloft
