@@ -85,13 +85,13 @@ void SensorTreeModel::TreeAboutToRebuild()
 void SensorTreeModel::TreeRebuilt()
 {
     endResetModel();
-    emit treeRebuilt();
+    Q_EMIT treeRebuilt();
 }
 
 void SensorTreeModel::NodeChanged(TreeNode* node)
 {
     const QModelIndex at = IndexOf(node);
-    emit dataChanged(at, at);
+    Q_EMIT dataChanged(at, at);
 }
 
 } // namespace gaugeloft

@@ -32,7 +32,7 @@ public:
     TreeNode* NodeOf(const QModelIndex& index) const;
     QModelIndex IndexOf(const TreeNode* node) const;
 
-signals:
+Q_SIGNALS:
     // After a rebuild: the view may expand the nodes the tree marked expanded.
     void treeRebuilt();
 
