@@ -1,0 +1,37 @@
+# Shared set-up for the scripts: installs missing Debian packages, configures and builds.
+# Source it; then call gaugeloft_build <build-dir> [extra cmake arguments...].
+
+set -euo pipefail
+
+GAUGELOFT_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+
+GAUGELOFT_PACKAGES=(
+  g++ cmake ninja-build pkg-config
+  qt6-base-dev libgl-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xauth
+)
+
+gaugeloft_install_packages() {
+  local missing=()
+  local package
+  for package in "${GAUGELOFT_PACKAGES[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+      missing+=("$package")
+    fi
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing build dependencies: ${missing[*]}"
+  local sudo=()
+  [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+gaugeloft_build() {
+  local dir="$1"
+  shift
+  gaugeloft_install_packages
+  cmake -S "$GAUGELOFT_ROOT" -B "$GAUGELOFT_ROOT/$dir" -G Ninja "$@" >/dev/null
+  cmake --build "$GAUGELOFT_ROOT/$dir" --parallel "$(nproc)"
+}
