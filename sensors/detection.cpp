@@ -3,6 +3,8 @@
 #include "sensors/sensornodetext.h"
 #include "sensors/typetables.h"
 
+#include <QHash>
+
 namespace gaugeloft {
 
 namespace {
@@ -25,10 +27,15 @@ void SortAll(HardwareTree& tree, TreeNode* node)
 
 void AddHardware(HardwareTree& tree, TWMI_OHM_Hardware& hardware, int steps)
 {
+    // Detection starts from an empty tree.
+    Q_ASSERT(tree.IsEmpty());
+    // The tree holds only what this loop adds, and a group comes before its items, so the
+    // first node of a slot in display order is the group made for it: remember them.
+    QHash<int, TreeNode*> groups;
     for (int i = 0; i < hardware.Count(); ++i) {
         hardware.SetCollectionIndex(i);
         const int slot = HardwareIconIndex(hardware.HardwareType);
-        TreeNode* group = tree.GroupNode(hardware.HardwareType);
+        TreeNode*& group = groups[slot];
         if (!group)
             group = tree.AddChild(nullptr, hardware.HardwareType, slot);
         TreeNode* node = tree.AddChild(group, hardware.Name, slot);

@@ -49,12 +49,15 @@ void TWMI_OHM_Sensor::SetCollectionIndex(int index)
 
 int TWMI_OHM_Sensor::SensorTypeIndex() const
 {
-    // Sensors arrive grouped by type, so remembering the last name saves most table walks.
-    if (m_typeCacheIndex < 0 || SensorType != m_typeCacheName) {
-        m_typeCacheName = SensorType;
-        m_typeCacheIndex = gaugeloft::SensorTypeIndex(SensorType);
-    }
-    return m_typeCacheIndex;
+    // A provider publishes a handful of type names: remember their rows instead of walking
+    // the table for every sensor of every poll.
+    if (const auto found = m_typeRows.constFind(SensorType); found != m_typeRows.constEnd())
+        return *found;
+    if (m_typeRows.size() >= 256)
+        m_typeRows.clear();  // a source inventing names cannot grow this without bound
+    const int row = gaugeloft::SensorTypeIndex(SensorType);
+    m_typeRows.insert(SensorType, row);
+    return row;
 }
 
 } // namespace gaugeloft

@@ -4,6 +4,8 @@
 
 #include "sensors/wmiclass.h"
 
+#include <QHash>
+
 #include <array>
 
 namespace gaugeloft {
@@ -66,8 +68,7 @@ public:
 
 private:
     PropertySlots<7> m_slots {{"Name", "Identifier", "Parent", "SensorType", "Min", "Max", "Value"}};
-    mutable QString m_typeCacheName;
-    mutable int m_typeCacheIndex = -1;
+    mutable QHash<QString, int> m_typeRows;  // SensorType as published -> table row
 };
 
 } // namespace gaugeloft

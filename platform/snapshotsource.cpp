@@ -1,0 +1,159 @@
+#include "platform/snapshotsource.h"
+
+#include "platform/classrefresher.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonParseError>
+#include <QJsonValue>
+
+#include <optional>
+
+namespace gaugeloft::platform {
+
+namespace {
+
+// Reads the whole file, refusing anything that is not a regular file of at most
+// kMaxFileBytes. The size is checked before reading so a huge file never stalls a poll;
+// FIFOs and devices are refused before opening so a read can never block.
+bool readSnapshotFile(const QString& path, QByteArray& bytes)
+{
+    bytes.clear();
+    if (path.isEmpty())
+        return false;
+    const QFileInfo info(path);
+    if (!info.isFile() || info.size() > SnapshotSource::kMaxFileBytes)
+        return false;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.isSequential())
+        return false;
+    if (file.size() > SnapshotSource::kMaxFileBytes)
+        return false;
+    // The file may have grown since the size check: read one byte more than allowed.
+    bytes = file.read(SnapshotSource::kMaxFileBytes + 1);
+    if (bytes.size() > SnapshotSource::kMaxFileBytes || file.error() != QFileDevice::NoError) {
+        bytes.clear();
+        return false;
+    }
+    return true;
+}
+
+std::optional<QJsonObject> parseDocument(const QByteArray& bytes)
+{
+    if (bytes.isEmpty())
+        return std::nullopt;
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject())
+        return std::nullopt;
+    return document.object();
+}
+
+QVariant toVariant(const QJsonValue& value)
+{
+    switch (value.type()) {
+    case QJsonValue::String:
+        return value.toString();
+    case QJsonValue::Double:
+        return value.toDouble();  // integers too: every number is a double
+    case QJsonValue::Bool:
+        return value.toBool();
+    default:
+        return QVariant();  // null, nested array or object, undefined
+    }
+}
+
+// True when the object's keys, in iteration order, are exactly `names`.
+bool hasNames(const QJsonObject& object, const QStringList& names)
+{
+    if (object.size() != names.size())
+        return false;
+    qsizetype i = 0;
+    for (auto it = object.constBegin(); it != object.constEnd(); ++it, ++i) {
+        if (it.key() != names[i])
+            return false;
+    }
+    return true;
+}
+
+bool readClass(const QJsonObject& root, const QString& className, SourceObjectSet& out)
+{
+    out.clear();
+    // Prefer the exact spelling; otherwise the first key equal but for case.
+    auto found = root.constFind(className);
+    if (found == root.constEnd()) {
+        for (auto it = root.constBegin(); it != root.constEnd(); ++it) {
+            if (it.key().compare(className, Qt::CaseInsensitive) == 0) {
+                found = it;
+                break;
+            }
+        }
+    }
+    if (found == root.constEnd() || !found.value().isArray())
+        return false;
+
+    const QJsonArray array = found.value().toArray();
+    out.reserve(static_cast<size_t>(array.size()));
+    QStringList names;  // shared by consecutive instances of the same shape
+    for (const QJsonValue element : array) {
+        if (!element.isObject())
+            continue;
+        const QJsonObject object = element.toObject();
+        if (out.empty() || !hasNames(object, names))
+            names = object.keys();
+        SourceInstance instance;
+        instance.names = names;
+        instance.values.reserve(object.size());
+        for (auto it = object.constBegin(); it != object.constEnd(); ++it)
+            instance.values.append(toVariant(it.value()));
+        out.push_back(std::move(instance));
+    }
+    return true;
+}
+
+} // namespace
+
+bool parseSnapshot(const QByteArray& bytes, const QString& className, SourceObjectSet& out)
+{
+    out.clear();
+    const std::optional<QJsonObject> root = parseDocument(bytes);
+    return root && readClass(*root, className, out);
+}
+
+SnapshotSource::SnapshotSource(QString filePath)
+    : m_filePath(std::move(filePath))
+{
+}
+
+bool SnapshotSource::enumerate(const QString& className, SourceObjectSet& out)
+{
+    out.clear();
+    QByteArray bytes;
+    return readSnapshotFile(m_filePath, bytes) && parseSnapshot(bytes, className, out);
+}
+
+std::unique_ptr<SensorRefresher> SnapshotSource::createRefresher()
+{
+    // Captures the path, not the source, so the refresher may outlive it.
+    return std::make_unique<ClassRefresher>(
+        [path = m_filePath](SourceObjectSet& hardware, SourceObjectSet& sensors) {
+            hardware.clear();
+            sensors.clear();
+            QByteArray bytes;
+            if (!readSnapshotFile(path, bytes))
+                return false;
+            const std::optional<QJsonObject> root = parseDocument(bytes);
+            if (!root || !readClass(*root, kHardwareClass, hardware)
+                || !readClass(*root, kSensorClass, sensors)) {
+                hardware.clear();
+                sensors.clear();
+                return false;
+            }
+            return true;
+        });
+}
+
+} // namespace gaugeloft::platform
