@@ -3,9 +3,7 @@
 #include "sensors/numberformat.h"
 #include "sensors/typetables.h"
 
-
 namespace gaugeloft {
-
 
 bool AppendSensorNodeText(QString& out, const TWMI_OHM_Sensor& reader)
 {
