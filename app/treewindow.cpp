@@ -2,6 +2,7 @@
 
 #include "sensors/typetables.h"
 
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QStackedLayout>
 #include <QTreeView>
@@ -21,7 +22,8 @@ TreeWindow::TreeWindow(ProviderState& provider, QWidget* parent)
     resize(480, 640);
 
     m_view = new QTreeView(this);
-    m_view->setModel(&m_model);
+    m_iconModel.setSourceModel(&m_model);
+    m_view->setModel(&m_iconModel);
     m_view->setHeaderHidden(true);
     m_view->setIndentation(19);
     m_view->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -37,6 +39,8 @@ TreeWindow::TreeWindow(ProviderState& provider, QWidget* parent)
     m_stack->addWidget(m_hint);
 
     connect(&m_model, &SensorTreeModel::treeRebuilt, this, &TreeWindow::ExpandMarkedNodes);
+    connect(m_view->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) { TreeView1Change(current); });
     m_timer1.setInterval(1000);
     connect(&m_timer1, &QTimer::timeout, this, &TreeWindow::Timer1Timer);
 }
@@ -90,8 +94,20 @@ void TreeWindow::ExpandMarkedNodes()
     for (int position = 0; position < m_tree.NodeCount(); ++position) {
         const TreeNode* node = m_tree.NodeAt(position);
         if (node->ChildCount() > 0)
-            m_view->setExpanded(m_model.IndexOf(node), true);
+            m_view->setExpanded(m_iconModel.mapFromSource(m_model.IndexOf(node)), true);
     }
+}
+
+void TreeWindow::TreeView1Change(const QModelIndex& current)
+{
+    m_tree.RememberNode(m_model.NodeOf(m_iconModel.mapToSource(current)));
+}
+
+TreeNode* TreeWindow::CurrentNode() const
+{
+    if (TreeNode* remembered = m_tree.RememberedNode())
+        return remembered;
+    return m_model.NodeOf(m_iconModel.mapToSource(m_view->currentIndex()));
 }
 
 } // namespace gaugeloft

@@ -6,6 +6,7 @@
 #include "sensors/detection.h"
 #include "sensors/provider.h"
 #include "sensors/sensortreemodel.h"
+#include "ui/sensortreeicons.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -23,14 +24,19 @@ public:
 
     void Detect();
 
+    // The node last reported as changed, or else the selected one.
+    TreeNode* CurrentNode() const;
+
 private:
     void Timer1Timer();
     void ExpandMarkedNodes();
     void ShowTreeOrHint();
+    void TreeView1Change(const QModelIndex& current);
 
     ProviderState& m_provider;
     HardwareTree m_tree;
     SensorTreeModel m_model;
+    SensorTreeIconModel m_iconModel;
     QTreeView* m_view = nullptr;
     QLabel* m_hint = nullptr;
     QStackedLayout* m_stack = nullptr;

@@ -111,7 +111,8 @@ private:
         QString text;
         bool operator==(const IdentifierKey& other) const
         {
-            return text.compare(other.text, Qt::CaseInsensitive) == 0;
+            return text.size() == other.text.size()
+                && (text == other.text || text.compare(other.text, Qt::CaseInsensitive) == 0);
         }
     };
     friend size_t qHash(const IdentifierKey& key, size_t seed) noexcept;

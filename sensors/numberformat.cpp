@@ -3,6 +3,7 @@
 #include <QLocale>
 
 #include <charconv>
+#include <iterator>
 #include <cmath>
 
 namespace gaugeloft {
@@ -78,6 +79,33 @@ void roundTo(Decimal& x, int decimals)
     }
 }
 
+// The common case without the shortest-form conversion: when |v| * 10^decimals is small and
+// clearly away from a tie, rounding it directly gives what rounding its shortest decimal
+// form would. Returns false when the slow path must decide.
+bool roundedFast(double a, int decimals, Decimal& x)
+{
+    static constexpr double kPowers[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6};
+    if (decimals >= int(std::size(kPowers)))
+        return false;
+    const double scaled = a * kPowers[decimals];
+    if (!(scaled < 1e9))
+        return false;
+    const double whole = std::floor(scaled);
+    const double fraction = scaled - whole;
+    if (std::fabs(fraction - 0.5) < 1e-6)
+        return false;
+    auto r = static_cast<unsigned long long>(whole) + (fraction > 0.5 ? 1 : 0);
+    char digits[24];
+    int n = 0;
+    for (; r != 0; r /= 10)
+        digits[n++] = char('0' + r % 10);
+    x.n = n;
+    x.intDigits = n - decimals;
+    for (int i = 0; i < n; ++i)
+        x.d[i] = digits[n - 1 - i];
+    return true;
+}
+
 inline void put(QChar*& w, const QString& s)
 {
     const QChar* p = s.constData();
@@ -89,8 +117,11 @@ void appendNumber(QString& out, double v, int decimals, const NumberLocale& loca
 {
     if (!std::isfinite(v))
         v = 0;
-    Decimal x = toDecimal(std::fabs(v));
-    roundTo(x, decimals);
+    Decimal x;
+    if (!roundedFast(std::fabs(v), decimals, x)) {
+        x = toDecimal(std::fabs(v));
+        roundTo(x, decimals);
+    }
     // Drop trailing zeros so a zero result has n == 0.
     while (x.n > 0 && x.d[x.n - 1] == '0')
         --x.n;

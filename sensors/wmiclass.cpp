@@ -164,18 +164,27 @@ int TWmiClass::FindInstance(QStringView propertyName, const QVariant& value) con
 
 QString VariantToText(const QVariant& value)
 {
-    return value.isNull() ? QString() : value.toString();
+    switch (value.metaType().id()) {
+    case QMetaType::QString:
+        return *static_cast<const QString*>(value.constData());
+    case QMetaType::UnknownType:
+    case QMetaType::Nullptr:
+        return {};
+    default:
+        return value.toString();
+    }
 }
 
 double VariantToDouble(const QVariant& value)
 {
-    if (value.isNull())
-        return 0.0;
     bool ok = false;
     double number = 0.0;
     switch (value.metaType().id()) {
+    case QMetaType::UnknownType:
+    case QMetaType::Nullptr:
+        return 0.0;
     case QMetaType::Double:
-        number = value.toDouble();
+        number = *static_cast<const double*>(value.constData());
         ok = true;
         break;
     case QMetaType::QString:
