@@ -1,0 +1,50 @@
+#pragma once
+
+// The local kernel sensor source: hwmon chips, CPU load and clocks, memory, network,
+// mounted disks and batteries, read from sysfs and procfs in the conventions of the
+// hardware monitoring providers.
+//
+// Discovery runs at the first read and again only when the hardware can have changed
+// (the hwmon or power_supply folders, the mount table, the CPUs of /proc/stat or the
+// interfaces of /proc/net/dev differ from last time, or a kept file reports its device
+// gone). Between discoveries a read is a pread of each kept descriptor and an in-place
+// update of prebuilt instances.
+//
+// Not thread safe: one thread reads a source at a time.
+
+#include "platform/sensorsource.h"
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+namespace gaugeloft::platform {
+
+struct KernelSourceOptions {
+    QString sysRoot = QStringLiteral("/sys");
+    QString procRoot = QStringLiteral("/proc");
+    std::function<qint64()> clockMs; // monotonic milliseconds; empty = a QElapsedTimer-based clock
+};
+
+class KernelSource final : public SensorSource {
+public:
+    explicit KernelSource(KernelSourceOptions options = {});
+    ~KernelSource() override;
+    KernelSource(const KernelSource&) = delete;
+    KernelSource& operator=(const KernelSource&) = delete;
+
+    // "Hardware" / "Sensor" (case-insensitive); other class -> false. Enumerating
+    // "Hardware" only checks for changed hardware; "Sensor" reads every value.
+    bool enumerate(const QString& className, SourceObjectSet& out) override;
+    // A ClassRefresher over readAll; it must not outlive this source.
+    std::unique_ptr<SensorRefresher> createRefresher() override;
+    // One read of everything. Always answers (true); missing parts are left out.
+    bool readAll(SourceObjectSet& hardware, SourceObjectSet& sensors);
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
+};
+
+} // namespace gaugeloft::platform
