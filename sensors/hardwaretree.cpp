@@ -2,8 +2,6 @@
 
 #include "sensors/typetables.h"
 
-#include <QLocale>
-
 #include <algorithm>
 
 namespace gaugeloft {
@@ -42,8 +40,8 @@ size_t qHash(const HardwareTree::IdentifierKey& key, size_t seed) noexcept
     return hash;
 }
 
-HardwareTree::HardwareTree()
-    : m_collator(QLocale::system())
+HardwareTree::HardwareTree(const QLocale& collationLocale)
+    : m_collator(collationLocale)
 {
     m_collator.setCaseSensitivity(Qt::CaseSensitive);
 }

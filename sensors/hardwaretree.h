@@ -9,6 +9,7 @@
 
 #include <QCollator>
 #include <QHash>
+#include <QLocale>
 #include <QString>
 
 #include <memory>
@@ -57,7 +58,8 @@ public:
 
 class HardwareTree {
 public:
-    HardwareTree();
+    // Texts sort with the collation of `collationLocale`, case-sensitive.
+    explicit HardwareTree(const QLocale& collationLocale = QLocale::system());
     ~HardwareTree();
     HardwareTree(const HardwareTree&) = delete;
     HardwareTree& operator=(const HardwareTree&) = delete;
