@@ -76,10 +76,8 @@ void TreeWindow::Timer1Timer()
         m_provider.UpdateThroughRefresher(sensors, m_provider.SensorEnumIndex, false);
     else
         sensors.Requery();
-    m_tree.BeginUpdate();
     RefreshTreeReadings(m_tree, sensors, false,
                         [this](const QString& message) { setWindowTitle(message); });
-    m_tree.EndUpdate();
     ShowTreeOrHint();
 }
 

@@ -9,14 +9,19 @@ namespace gaugeloft {
 
 namespace {
 
-class TreeBatch {
-public:
-    explicit TreeBatch(HardwareTree& tree) : m_tree(tree) { m_tree.BeginUpdate(); }
-    ~TreeBatch() { m_tree.EndUpdate(); }
-
-private:
-    HardwareTree& m_tree;
-};
+std::unique_ptr<TSensorData> MakeRecord(bool isSensor, int steps, const QString& name,
+                                        const QString& identifier, const QString& parent,
+                                        const QString& typeName)
+{
+    auto record = std::make_unique<TSensorData>();
+    record->Steps = steps;
+    record->Name = name;
+    record->Identifier = identifier;
+    record->Parent = parent;
+    record->IsSensor = isSensor;
+    record->TypeName = typeName;
+    return record;
+}
 
 void SortAll(HardwareTree& tree, TreeNode* node)
 {
@@ -39,14 +44,8 @@ void AddHardware(HardwareTree& tree, TWMI_OHM_Hardware& hardware, int steps)
         if (!group)
             group = tree.AddChild(nullptr, hardware.HardwareType, slot);
         TreeNode* node = tree.AddChild(group, hardware.Name, slot);
-        auto record = std::make_unique<TSensorData>();
-        record->Steps = steps;
-        record->Name = hardware.Name;
-        record->Identifier = hardware.Identifier;
-        record->Parent = hardware.Parent;
-        record->IsSensor = false;
-        record->TypeName = hardware.HardwareType;
-        tree.SetData(node, std::move(record));
+        tree.SetData(node, MakeRecord(false, steps, hardware.Name, hardware.Identifier,
+                                      hardware.Parent, hardware.HardwareType));
     }
 }
 
@@ -88,13 +87,8 @@ void AddSensors(HardwareTree& tree, TWMI_OHM_Sensor& sensors, const DetectionCon
             context.caption(UnknownSensorTypeMessage(sensors.SensorType));
         const bool onDashboard = context.hasTile && context.hasTile(sensors.Identifier);
         TreeNode* node = tree.AddChild(group, text, onDashboard ? kSensorOnDashboardIcon : kSensorIcon);
-        auto record = std::make_unique<TSensorData>();
-        record->Steps = context.animationSteps;
-        record->Name = sensors.Name;
-        record->Identifier = sensors.Identifier;
-        record->Parent = sensors.Parent;
-        record->IsSensor = true;
-        record->TypeName = sensors.SensorType;
+        auto record = MakeRecord(true, context.animationSteps, sensors.Name, sensors.Identifier,
+                                 sensors.Parent, sensors.SensorType);
         record->SetValue(sensors.Value);
         tree.SetData(node, std::move(record));
     }
@@ -105,7 +99,7 @@ void AddSensors(HardwareTree& tree, TWMI_OHM_Sensor& sensors, const DetectionCon
 void DetectTree(HardwareTree& tree, TWMI_OHM_Hardware& hardware, TWMI_OHM_Sensor& sensors,
                 const DetectionContext& context)
 {
-    TreeBatch batch(tree);
+    HardwareTree::UpdateBatch batch(tree);
     tree.Clear();
     hardware.Requery();
     sensors.Requery();

@@ -21,15 +21,6 @@ char32_t FoldedAt(const QString& text, qsizetype& i)
     return QChar::toCaseFolded(code);
 }
 
-class UpdateBatch {
-public:
-    explicit UpdateBatch(HardwareTree& tree) : m_tree(tree) { m_tree.BeginUpdate(); }
-    ~UpdateBatch() { m_tree.EndUpdate(); }
-
-private:
-    HardwareTree& m_tree;
-};
-
 } // namespace
 
 size_t qHash(const HardwareTree::IdentifierKey& key, size_t seed) noexcept
@@ -259,13 +250,19 @@ void HardwareTree::SortChildren(TreeNode* parent)
         m_indexDirty = true;
 }
 
+void HardwareTree::NotifyChanged(TreeNode* node)
+{
+    // Inside a rebuild the observer gets the whole tree at its end instead.
+    if (m_observer && !m_rebuildAnnounced)
+        m_observer->NodeChanged(node);
+}
+
 void HardwareTree::SetText(TreeNode* node, const QString& text)
 {
     if (node->m_text == text)
         return;
     node->m_text = text;
-    if (m_observer && !m_rebuildAnnounced)
-        m_observer->NodeChanged(node);
+    NotifyChanged(node);
 }
 
 void HardwareTree::SetImageIndex(TreeNode* node, int imageIndex)
@@ -273,8 +270,7 @@ void HardwareTree::SetImageIndex(TreeNode* node, int imageIndex)
     if (node->m_imageIndex == imageIndex)
         return;
     node->m_imageIndex = imageIndex;
-    if (m_observer && !m_rebuildAnnounced)
-        m_observer->NodeChanged(node);
+    NotifyChanged(node);
 }
 
 void HardwareTree::SetExpanded(TreeNode* node, bool expanded)
@@ -282,8 +278,7 @@ void HardwareTree::SetExpanded(TreeNode* node, bool expanded)
     if (node->m_expanded == expanded)
         return;
     node->m_expanded = expanded;
-    if (m_observer && !m_rebuildAnnounced)
-        m_observer->NodeChanged(node);
+    NotifyChanged(node);
 }
 
 TreeNode* HardwareTree::NodeByIdentifier(const QString& identifier)

@@ -58,6 +58,18 @@ public:
 
 class HardwareTree {
 public:
+    // Holds a batch open for its lifetime.
+    class UpdateBatch {
+    public:
+        explicit UpdateBatch(HardwareTree& tree) : m_tree(tree) { m_tree.BeginUpdate(); }
+        ~UpdateBatch() { m_tree.EndUpdate(); }
+        UpdateBatch(const UpdateBatch&) = delete;
+        UpdateBatch& operator=(const UpdateBatch&) = delete;
+
+    private:
+        HardwareTree& m_tree;
+    };
+
     // Texts sort with the collation of `collationLocale`, case-sensitive.
     explicit HardwareTree(const QLocale& collationLocale = QLocale::system());
     ~HardwareTree();
@@ -127,6 +139,7 @@ private:
     void Forget(TreeNode* node);  // drops a node and its subtree from index and memory
     void StructureChanged();
     void TouchStructure();
+    void NotifyChanged(TreeNode* node);
 
     std::vector<std::unique_ptr<TreeNode>> m_top;
     int m_nodeCount = 0;

@@ -14,9 +14,8 @@ TWMI_OHM_Hardware::TWMI_OHM_Hardware(bool queryNow, const QString& nameSpace,
 
 void TWMI_OHM_Hardware::SetCollectionIndex(int index)
 {
-    if (index < 0 || index >= InstanceCount() || index == m_currentIndex)
+    if (!SelectInstance(index))
         return;
-    m_currentIndex = index;
     const auto& at = m_slots.For(*this);
     Name = VariantToText(SlotValue(index, at[0]));
     Identifier = VariantToText(SlotValue(index, at[1]));
@@ -34,9 +33,8 @@ TWMI_OHM_Sensor::TWMI_OHM_Sensor(bool queryNow, const QString& nameSpace,
 
 void TWMI_OHM_Sensor::SetCollectionIndex(int index)
 {
-    if (index < 0 || index >= InstanceCount() || index == m_currentIndex)
+    if (!SelectInstance(index))
         return;
-    m_currentIndex = index;
     const auto& at = m_slots.For(*this);
     Name = VariantToText(SlotValue(index, at[0]));
     Identifier = VariantToText(SlotValue(index, at[1]));

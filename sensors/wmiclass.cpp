@@ -143,6 +143,14 @@ QVariant TWmiClass::GetValueAt(QStringView name, int index) const
     return SlotValue(index, PropertyIndex(name));
 }
 
+bool TWmiClass::SelectInstance(int index)
+{
+    if (index < 0 || index >= InstanceCount() || index == m_currentIndex)
+        return false;
+    m_currentIndex = index;
+    return true;
+}
+
 void TWmiClass::SetCollectionIndex(int)
 {
     throw std::logic_error(QStringLiteral("You must override this method %1")

@@ -94,6 +94,10 @@ public:
     QString ClassName;
 
 protected:
+    // Makes `index` the current instance when it exists and is not current already; returns
+    // whether it did (the reader then reads the instance's properties).
+    bool SelectInstance(int index);
+
     int m_currentIndex = -1;
 
 private:
