@@ -1,0 +1,65 @@
+#pragma once
+
+// The program's heartbeat: the one-second poll (Timer1Timer) and the full detection around
+// the tree's DetectTree, with the window reached through PollWindow so tests can tick it by
+// hand.
+
+#include "dashboard/tilelist.h"
+#include "sensors/detection.h"
+#include "sensors/provider.h"
+
+#include <QDateTime>
+#include <QLocale>
+
+#include <functional>
+
+namespace gaugeloft {
+
+// The main window as the poll cycle sees it.
+class PollWindow {
+public:
+    virtual ~PollWindow() = default;
+    virtual void RunThemeCheck() {}  // the time-of-day theme check, when switching is on
+    virtual void StopPollTimer() = 0;
+    virtual void StartPollTimer() = 0;
+    virtual void StopAnimationTimer() = 0;
+    virtual void StartAnimationTimer() = 0;  // restarts its period
+    virtual void SetAnimationInterval(int milliseconds) = 0;
+    virtual int AnimationInterval() const = 0;
+    virtual void SetClockText(const QString& text) = 0;
+    virtual bool SensorsPanelVisible() const = 0;
+    virtual void SetSensorsPanelVisible(bool visible) = 0;
+    virtual bool WindowVisible() const = 0;
+    virtual void ShowWindow() = 0;
+    virtual void LoadDashboard() {}  // the dashboard file, once it exists
+    virtual void SetCaption(const QString& text) = 0;
+};
+
+class PollCycle {
+public:
+    PollCycle(ProviderState& provider, HardwareTree& tree, TTileList& tiles, PollWindow& window);
+
+    void Timer1Timer();
+    // Full detection: timers stopped, pending interval applied, arrangement forgotten, the
+    // tree rebuilt, the dashboard area shown when the tree has nodes, timers restarted.
+    void Detect();
+
+    // Steps per poll of the animation timer's current interval.
+    int AnimationSteps() const;
+
+    bool ShowFahrenheit = false;
+    int PendingAnimationInterval = 0;
+    bool TilesNeedFullRefresh = false;
+
+    // The clock and its locale (tests set both).
+    std::function<QDateTime()> Now = [] { return QDateTime::currentDateTime(); };
+    QLocale ClockLocale = QLocale::system();
+
+private:
+    ProviderState& m_provider;
+    HardwareTree& m_tree;
+    TTileList& m_tiles;
+    PollWindow& m_window;
+};
+
+} // namespace gaugeloft
