@@ -1,9 +1,11 @@
 #include <QApplication>
 #include <gtest/gtest.h>
 
-// Widget tests need a QApplication (offscreen in CI).
+// Widget tests need a QApplication; without a display they run offscreen.
 int main(int argc, char** argv)
 {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
     return RUN_ALL_TESTS();
