@@ -266,6 +266,9 @@ std::vector<HwmonChip> scanHwmon(const QString& sysRoot)
         chip.kind = classifyChip(name);
         chip.chipId = hwmonChipId(name, path);
         chip.devicePath = canonical(path + QLatin1String("/device"));
+        // Batteries and chargers register chips too; their Battery items already publish them.
+        if (chip.devicePath.contains(QLatin1String("/power_supply/")))
+            continue;
         chip.inputs = inputsIn(path);
         if (chip.inputs.empty() && !chip.devicePath.isEmpty())
             chip.inputs = inputsIn(chip.devicePath); // attributes on the device (old drivers)

@@ -632,6 +632,23 @@ TEST(KernelHwmon, DiskChipsJoinTheirMountedDisk)
 }
 
 // Whatever the files hold, a read answers and publishes only finite numbers or nulls.
+TEST(KernelHwmon, BatteryChipsAreLeftToTheBatteryItem)
+{
+    Machine m;
+    m.tree.addPowerSupply("BAT0", {{"type", "Battery\n"}, {"status", "Discharging\n"}, {"capacity", "80\n"},
+                                   {"voltage_now", "12000000\n"}, {"power_now", "9000000\n"}});
+    m.tree.addHwmon("hwmon3", "BAT0", "virtual/power_supply/BAT0", {{"in0_input", "12000\n"}});
+    const Reading r = m.read();
+    expectWellFormed(r);
+    int batteries = 0;
+    for (const SourceInstance& hw : r.hardware) {
+        EXPECT_FALSE(prop(hw, "Identifier").toString().startsWith(QLatin1String("/hwmon/")))
+            << prop(hw, "Identifier").toString().toStdString();
+        batteries += prop(hw, "HardwareType").toString() == QLatin1String("Battery");
+    }
+    EXPECT_EQ(batteries, 1);
+}
+
 TEST(KernelSource, SurvivesGarbageEverywhere)
 {
     const QByteArray garbage[] = {
