@@ -1,7 +1,9 @@
-#include "app/treewindow.h"
 #include "platform/sourcehub.h"
+#include "sensors/provider.h"
+#include "ui/mainform.h"
 
 #include <QApplication>
+#include <QSystemTrayIcon>
 
 #include <cstdio>
 
@@ -26,13 +28,17 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Gaugeloft"));
     QApplication::setApplicationDisplayName(QStringLiteral("Gaugeloft"));
+    QApplication::setWindowIcon(gaugeloft::GaugeloftIcon());
 
     gaugeloft::platform::LinuxSourceHub hub;
     gaugeloft::ProviderState provider(hub);
+
+    // hidden until the first poll has detected
+    gaugeloft::TMainForm window(provider);
+    // what the Options dialog sets up at start, at its defaults for now: provider 0
     provider.SetupProvider(0);
 
-    gaugeloft::TreeWindow window(provider);
-    window.Detect();
-    window.show();
+    window.TrayIcon()->show();
+    window.Timer1().start();
     return app.exec();
 }

@@ -10,6 +10,7 @@
 
 #include <QImage>
 #include <QPoint>
+#include <QSize>
 #include <QString>
 
 #include <array>
@@ -160,17 +161,27 @@ public:
     // The chosen item's tag (0..5 for the types, 6 for Show Peers) with the Show Peers check
     // state after the click; returns the display type set.
     int OnChangeDisplayType(int tag, bool showPeersChecked);
+    // Replace's enabled state as of the last menu opening (true until it first opens).
+    bool ReplaceItemEnabled() const { return m_replaceEnabled; }
+
+    // Size of the chart area for the current details area height.
+    QSize ChartAreaSize() const;
 
     // Called after any change a painter must show.
     std::function<void()> OnChanged;
 
 private:
+    friend class TTileList;  // highlights and drag colours
+    class ChangeBatch;
+
     void FitValueFont(const QString& valueText);
     void ResetToEmptyLook();
     void Changed();
 
     TileHost& m_host;
     bool m_replaceEnabled = true;
+    int m_batchDepth = 0;        // OnChanged runs once, when the outermost operation ends
+    bool m_changePending = false;
 };
 
 } // namespace gaugeloft

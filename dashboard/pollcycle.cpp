@@ -1,0 +1,107 @@
+#include "dashboard/pollcycle.h"
+
+#include "sensors/typetables.h"
+
+namespace gaugeloft {
+
+PollCycle::PollCycle(ProviderState& provider, HardwareTree& tree, TTileList& tiles, PollWindow& window)
+    : m_provider(provider)
+    , m_tree(tree)
+    , m_tiles(tiles)
+    , m_window(window)
+{
+}
+
+int PollCycle::AnimationSteps() const
+{
+    return gaugeloft::AnimationSteps(m_window.AnimationInterval());
+}
+
+void PollCycle::Detect()
+{
+    m_window.StopPollTimer();
+    m_window.StopAnimationTimer();
+    if (PendingAnimationInterval != 0)
+        m_window.SetAnimationInterval(PendingAnimationInterval);
+
+    // Runs after the batch has ended, whether the rebuild succeeded or not.
+    const auto finish = [this] {
+        m_window.SetSensorsPanelVisible(!m_tree.IsEmpty());
+        m_window.StartPollTimer();
+        m_window.StartAnimationTimer();
+    };
+    try {
+        HardwareTree::UpdateBatch batch(m_tree);
+        m_tiles.ForgetArrangement();
+        if (m_provider.HardwareReader && m_provider.SensorReader) {
+            DetectionContext context;
+            context.animationSteps = AnimationSteps();
+            context.hasTile = [this](const QString& identifier) {
+                return m_tiles.FindTileBySensor(identifier) >= 0;
+            };
+            context.caption = [this](const QString& message) { m_window.SetCaption(message); };
+            DetectTree(m_tree, *m_provider.HardwareReader, *m_provider.SensorReader, context);
+        } else {
+            m_tree.Clear();  // no provider set up yet: nothing answers
+        }
+    } catch (...) {
+        finish();
+        throw;
+    }
+    finish();
+}
+
+void PollCycle::Timer1Timer()
+{
+    m_window.RunThemeCheck();
+    m_window.StopAnimationTimer();
+    m_window.SetClockText(ClockLocale.toString(Now().time(), QLocale::ShortFormat) + QLatin1Char(' '));
+
+    TWMI_OHM_Hardware* hardware = m_provider.HardwareReader.get();
+    TWMI_OHM_Sensor* sensors = m_provider.SensorReader.get();
+    if (hardware && sensors) {
+        const int before = hardware->Count();
+        if (m_provider.UseRefresher)
+            m_provider.UpdateThroughRefresher(*hardware, m_provider.HardwareEnumIndex, true);
+        else
+            hardware->Requery();
+        if (before != -1 && hardware->Count() != before)
+            m_tree.Clear();
+    }
+
+    if (!m_tree.IsEmpty() && sensors) {
+        // The hardware step may have switched the refresher off.
+        if (m_provider.UseRefresher)
+            m_provider.UpdateThroughRefresher(*sensors, m_provider.SensorEnumIndex, false);
+        else
+            sensors->Requery();
+        {
+            HardwareTree::UpdateBatch batch(m_tree);
+            RefreshTreeReadings(m_tree, *sensors, ShowFahrenheit,
+                                [this](const QString& message) { m_window.SetCaption(message); });
+        }
+        // A failed query (-1) keeps the area shown.
+        m_window.SetSensorsPanelVisible(sensors->Count() != 0);
+        if (m_window.SensorsPanelVisible()) {
+            if (PendingAnimationInterval != 0)
+                m_window.SetAnimationInterval(PendingAnimationInterval);
+            m_tiles.RefreshAll(TilesNeedFullRefresh);
+            TilesNeedFullRefresh = false;
+        } else {
+            TilesNeedFullRefresh = true;
+        }
+    } else {
+        Detect();
+        if (m_tiles.Count() == 0)
+            m_window.LoadDashboard();
+        if (m_tiles.Count() == 0)
+            m_tiles.AddTile(-1);
+        if (!m_window.WindowVisible())
+            m_window.ShowWindow();
+        TilesNeedFullRefresh = true;
+    }
+
+    m_window.StartAnimationTimer();
+}
+
+} // namespace gaugeloft

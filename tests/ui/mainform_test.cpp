@@ -1,0 +1,153 @@
+#include "ui/mainform.h"
+
+#include "platform/sourcehub.h"
+#include "ui/dashboardarea.h"
+#include "ui/tilewidget.h"
+#include "ui/titlestrip.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenu>
+#include <QTest>
+#include <QTreeView>
+#include <gtest/gtest.h>
+
+namespace gaugeloft {
+namespace {
+
+QString Example(const char* name)
+{
+    QDir dir = QFileInfo(QString::fromUtf8(__FILE__)).dir();  // tests/ui
+    dir.cdUp();
+    dir.cdUp();
+    return dir.filePath(QStringLiteral("examples/") + QString::fromUtf8(name));
+}
+
+// The window on a snapshot file, as the program sets it up.
+struct Fixture {
+    explicit Fixture(const QString& file)
+        : hub([&] {
+            platform::SourceHubOptions options;
+            options.snapshotFile = file;
+            return options;
+        }())
+        , provider(hub)
+        , window(provider)
+    {
+        provider.SetupProvider(0);
+    }
+    platform::LinuxSourceHub hub;
+    ProviderState provider;
+    TMainForm window;
+};
+
+TreeNode* FirstFreeSensor(HardwareTree& tree)
+{
+    for (int i = 0; i < tree.NodeCount(); ++i) {
+        TreeNode* node = tree.NodeAt(i);
+        if (node->Data() && node->ImageIndex() == kSensorIcon)
+            return node;
+    }
+    return nullptr;
+}
+
+void ClickIcon(TMainForm& window, TreeNode* node)
+{
+    const QRect icon = window.TreeIconRect(node);
+    ASSERT_FALSE(icon.isEmpty());
+    QTest::mouseClick(window.TreeView()->viewport(), Qt::LeftButton, {}, icon.center());
+}
+
+TEST(MainFormTest, FirstTickDetectsAndShowsTheWindowWithOneEmptyTile)
+{
+    Fixture f(Example("desktop.json"));
+    TMainForm& w = f.window;
+    EXPECT_EQ(w.size(), QSize(784, 441));
+    EXPECT_FALSE(w.isVisible());
+
+    w.Timer1Timer();
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_FALSE(w.Tree().IsEmpty());
+    EXPECT_TRUE(w.SensorsPanelVisible());
+    EXPECT_TRUE(w.Panel3()->text().isEmpty());
+    ASSERT_EQ(w.Tiles().Count(), 1);
+    EXPECT_TRUE(w.Tiles().At(0).IsEmpty());
+    EXPECT_TRUE(w.Timer1().isActive());
+    EXPECT_FALSE(w.TopPanel()->TimeLabel()->text().isEmpty());
+
+    // the arrangement centres the tile in the 598 x 405 dashboard
+    w.Tiles().Timer2Timer();
+    TileWidget* tile = w.SensorsPanel()->WidgetOf(w.Tiles().At(0));
+    ASSERT_TRUE(tile);
+    EXPECT_EQ(tile->pos(), QPoint((598 % 128) / 2, (405 - 128) / 2));
+    EXPECT_TRUE(tile->isVisible());
+}
+
+TEST(MainFormTest, SensorIconClicksFillAndEmptyATile)
+{
+    Fixture f(Example("desktop.json"));
+    TMainForm& w = f.window;
+    w.Timer1Timer();
+    TreeNode* sensor = FirstFreeSensor(w.Tree());
+    ASSERT_TRUE(sensor);
+    const QString id = sensor->Data()->Identifier;
+
+    ClickIcon(w, sensor);
+    ASSERT_EQ(w.Tiles().Count(), 1);
+    EXPECT_EQ(w.Tiles().At(0).SensorId, id);
+    EXPECT_EQ(sensor->ImageIndex(), kSensorOnDashboardIcon);
+    EXPECT_EQ(w.CurrentNode(), sensor);
+
+    // the tree menu knows the tile now
+    w.TreeView()->setCurrentIndex(w.TreeView()->indexAt(w.TreeIconRect(sensor).center()));
+    w.PopupMenu2Popup();
+    const QList<QAction*> items = w.TreeMenu()->actions();
+    EXPECT_FALSE(items[0]->isEnabled());  // Add
+    EXPECT_TRUE(items[1]->isEnabled());   // Remove
+    EXPECT_TRUE(items.last()->isEnabled());  // Properties...
+
+    ClickIcon(w, sensor);
+    ASSERT_EQ(w.Tiles().Count(), 1);
+    EXPECT_TRUE(w.Tiles().At(0).IsEmpty());
+    EXPECT_EQ(w.Tiles().At(0).TileNumber, 2);
+    EXPECT_EQ(sensor->ImageIndex(), kSensorIcon);
+
+    // a click beside the icon toggles nothing
+    QTest::mouseClick(w.TreeView()->viewport(), Qt::LeftButton, {},
+                      w.TreeIconRect(sensor).center() + QPoint(40, 0));
+    EXPECT_TRUE(w.Tiles().At(0).IsEmpty());
+}
+
+TEST(MainFormTest, DemoTilesTakeTheFirstSensorsWithMixedTypes)
+{
+    Fixture f(Example("desktop.json"));
+    TMainForm& w = f.window;
+    w.Timer1Timer();
+    w.FillDemoTiles(8);
+    ASSERT_EQ(w.Tiles().Count(), 8);
+    EXPECT_EQ(w.Tiles().FindEmptyTile(), -1);
+    EXPECT_EQ(w.Tiles().At(3).DisplayType, dtChart);
+    w.Timer1Timer();  // a refresh of every tile
+}
+
+TEST(MainFormTest, WithoutAProviderTheMainAreaAsksForOne)
+{
+    Fixture f(Example("no-such-file.json"));
+    TMainForm& w = f.window;
+    w.Timer1Timer();
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_TRUE(w.Tree().IsEmpty());
+    EXPECT_FALSE(w.SensorsPanelVisible());
+    EXPECT_EQ(w.Panel3()->text(), QStringLiteral("Is any Hardware Monitoring tool running in background?"));
+    EXPECT_EQ(w.Tiles().Count(), 1);
+
+    // the dashboard menu: nothing to add from, one tile to delete
+    w.PopupMenu1Popup();
+    const QList<QAction*> items = w.DashboardMenu()->actions();
+    EXPECT_FALSE(items[0]->isEnabled());
+    EXPECT_TRUE(items[2]->isEnabled());
+}
+
+} // namespace
+} // namespace gaugeloft

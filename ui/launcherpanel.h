@@ -1,0 +1,54 @@
+#pragma once
+
+// The side panel of the main window: ten flat tool buttons with their glyphs and hints, and
+// the separator lines between the groups.
+
+#include "dashboard/themepalette.h"
+
+#include <QIcon>
+#include <QWidget>
+
+#include <array>
+
+class QToolButton;
+
+namespace gaugeloft {
+
+// Glyph slots of the side panel's pictures.
+enum LauncherGlyphSlot : int {
+    kGlyphSave = 19,
+    kGlyphThemes = 20,
+    kGlyphTitle = 21,
+    kGlyphReset = 22,
+    kGlyphTree = 23,
+    kGlyphAbout = 25,
+    kGlyphCustomColor = 26,
+    kGlyphAutoTheme = 27,
+    kGlyphOptions = 29,
+    kGlyphAdd = 15,
+};
+
+// A 16x16 picture of a glyph slot, drawn in code; a null icon for other slots.
+QIcon LauncherGlyph(int slot);
+
+class LauncherPanel : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kWidth = 33;
+
+    explicit LauncherPanel(QWidget* parent = nullptr);
+
+    // SpeedButton1 .. SpeedButton10.
+    QToolButton* SpeedButton(int number) const { return m_buttons[size_t(number - 1)]; }
+
+    void SetPalette(const ThemePalette& palette);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    std::array<QToolButton*, 10> m_buttons {};
+    QColor m_lineColor;
+};
+
+} // namespace gaugeloft

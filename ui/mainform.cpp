@@ -1,0 +1,700 @@
+#include "ui/mainform.h"
+
+#include "ui/dashboardarea.h"
+#include "ui/launcherpanel.h"
+#include "ui/tilepainter.h"
+#include "ui/tilewidget.h"
+#include "ui/titlestrip.h"
+#include "sensors/typetables.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QSplitter>
+#include <QStyle>
+#include <QStyleOptionViewItem>
+#include <QSysInfo>
+#include <QSystemTrayIcon>
+#include <QToolButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include <cmath>
+#include <numbers>
+
+namespace gaugeloft {
+
+namespace {
+
+constexpr int kPollIntervalMs = 1000;
+constexpr int kSplitterWidth = 4;
+constexpr int kSplitterMinimum = 30;
+
+QString ComputerName()
+{
+    if (qEnvironmentVariableIsSet("COMPUTERNAME"))
+        return qEnvironmentVariable("COMPUTERNAME");
+    return QSysInfo::machineHostName();
+}
+
+void PaintGauge(QPainter& p, int size)
+{
+    p.setRenderHint(QPainter::Antialiasing);
+    const qreal s = size / 64.0;
+    p.scale(s, s);
+    // dial
+    p.setPen(QPen(QColor(0x1F, 0x3A, 0x5F), 3));
+    p.setBrush(QColor(0xF4, 0xF7, 0xFB));
+    p.drawEllipse(QPointF(32, 32), 29, 29);
+    // scale: green, amber, red
+    const QRectF arc(12, 12, 40, 40);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(QColor(0x2E, 0x9E, 0x3A), 6, Qt::SolidLine, Qt::FlatCap));
+    p.drawArc(arc, 225 * 16, -150 * 16);
+    p.setPen(QPen(QColor(0xF0, 0xA0, 0x20), 6, Qt::SolidLine, Qt::FlatCap));
+    p.drawArc(arc, 75 * 16, -60 * 16);
+    p.setPen(QPen(QColor(0xD8, 0x3A, 0x2E), 6, Qt::SolidLine, Qt::FlatCap));
+    p.drawArc(arc, 15 * 16, -60 * 16);
+    // needle
+    const qreal angle = 40 * std::numbers::pi / 180;  // up and to the right
+    const QPointF tip(32 + 22 * std::cos(angle), 32 - 22 * std::sin(angle));
+    p.setPen(QPen(QColor(0x20, 0x20, 0x20), 3.5, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(32, 32), tip);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0x1F, 0x3A, 0x5F));
+    p.drawEllipse(QPointF(32, 32), 5, 5);
+}
+
+// Where the decoration of a tree row lies, as the view's style draws it.
+QRect DecorationRect(const QTreeView* view, const QModelIndex& index)
+{
+    QStyleOptionViewItem option;
+    option.initFrom(view);
+    option.rect = view->visualRect(index);
+    option.font = view->font();
+    option.fontMetrics = view->fontMetrics();
+    option.widget = view;
+    option.index = index;
+    option.features = QStyleOptionViewItem::HasDisplay | QStyleOptionViewItem::HasDecoration;
+    option.decorationSize = view->iconSize().isValid() ? view->iconSize() : QSize(16, 16);
+    option.decorationPosition = QStyleOptionViewItem::Left;
+    option.decorationAlignment = Qt::AlignCenter;
+    option.displayAlignment = Qt::AlignLeft | Qt::AlignVCenter;
+    option.text = index.data(Qt::DisplayRole).toString();
+    option.icon = index.data(Qt::DecorationRole).value<QIcon>();
+    if (option.icon.isNull())
+        return {};
+    return view->style()->subElementRect(QStyle::SE_ItemViewItemDecoration, &option, view);
+}
+
+} // namespace
+
+QIcon GaugeloftIcon()
+{
+    QIcon icon;
+    for (const int size : {16, 24, 32, 48, 64, 128, 256}) {
+        QPixmap picture(size, size);
+        picture.fill(Qt::transparent);
+        QPainter p(&picture);
+        PaintGauge(p, size);
+        p.end();
+        icon.addPixmap(picture);
+    }
+    return icon;
+}
+
+TMainForm::TMainForm(ProviderState& provider, QWidget* parent)
+    : QWidget(parent, Qt::FramelessWindowHint)
+    , m_provider(provider)
+    , m_palette(&PresetPalette(thLight))
+    , m_model(m_tree)
+{
+    setObjectName(QStringLiteral("MainForm"));
+    setWindowTitle(QGuiApplication::applicationDisplayName());
+    m_iconModel.setSourceModel(&m_model);
+
+    BuildWindow();
+    BuildMenus();
+
+    // FormCreate
+    m_tiles = std::make_unique<TTileList>(*this, *m_sensorsPanel);
+    m_sensorsPanel->SetTiles(m_tiles.get());
+    m_poll = std::make_unique<PollCycle>(m_provider, m_tree, *m_tiles, *this);
+    resize(kClientWidth, kClientHeight);
+    CentreOnScreen();
+    m_topPanel->SetComputerName(ComputerName());
+
+    m_trayIcon = new QSystemTrayIcon(this);
+    m_trayIcon->setObjectName(QStringLiteral("CoolTrayIcon1"));
+    m_trayIcon->setToolTip(QGuiApplication::applicationDisplayName());
+    m_trayIcon->setIcon(QApplication::windowIcon().isNull() ? GaugeloftIcon()
+                                                            : QApplication::windowIcon());
+    connect(m_trayIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::DoubleClick) {
+            show();
+            raise();
+            activateWindow();
+        }
+    });
+
+    ApplyPalette();
+
+    m_timer1.setObjectName(QStringLiteral("Timer1"));
+    m_timer1.setInterval(kPollIntervalMs);
+    connect(&m_timer1, &QTimer::timeout, this, &TMainForm::Timer1Timer);
+    // the Options dialog's defaults until it exists
+    m_timer3.setObjectName(QStringLiteral("Timer3"));
+    m_timer3.setInterval(kDefaultAnimationMs);
+    connect(&m_timer3, &QTimer::timeout, this, &TMainForm::Timer3Timer);
+
+    bool ok = false;
+    const int demo = qEnvironmentVariableIntValue("GAUGELOFT_DEMO_TILES", &ok);
+    m_demoTiles = ok && demo > 0 ? demo : 0;
+
+    // any menu closing takes the highlight off the tiles
+    qApp->installEventFilter(this);
+    // sizes are right before the first show: the first tiles are placed from them
+    layout()->activate();
+}
+
+TMainForm::~TMainForm()
+{
+    qApp->removeEventFilter(this);
+    m_timer1.stop();
+    m_timer3.stop();
+    // FormDestroy: the tiles from the last to the first, then the provider objects
+    m_sensorsPanel->Timer2().stop();
+    m_sensorsPanel->DeleteTileWidgets();
+    m_sensorsPanel->SetTiles(nullptr);
+    m_poll.reset();
+    m_tiles.reset();
+    m_treeView->setModel(nullptr);
+    if (m_provider.CurrentProvider != -1) {
+        m_provider.SensorReader.reset();
+        m_provider.HardwareReader.reset();
+        m_provider.Refresher.reset();
+        m_provider.CurrentProvider = -1;
+    }
+}
+
+void TMainForm::BuildWindow()
+{
+    auto* windowLayout = new QHBoxLayout(this);
+    windowLayout->setContentsMargins(0, 0, 0, 0);
+    windowLayout->setSpacing(0);
+
+    m_splitter = new QSplitter(Qt::Horizontal, this);
+    m_splitter->setObjectName(QStringLiteral("Splitter1"));
+    m_splitter->setHandleWidth(kSplitterWidth);
+    m_splitter->setChildrenCollapsible(false);
+    windowLayout->addWidget(m_splitter);
+
+    m_treeView = new QTreeView;
+    m_treeView->setObjectName(QStringLiteral("TreeView1"));
+    m_treeView->setModel(&m_iconModel);
+    m_treeView->setHeaderHidden(true);
+    m_treeView->setIndentation(19);
+    m_treeView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_treeView->setUniformRowHeights(true);
+    m_treeView->setIconSize(QSize(16, 16));
+    m_treeView->setFrameShape(QFrame::NoFrame);
+    // long readings scroll sideways instead of being cut short
+    m_treeView->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_treeView->header()->setStretchLastSection(false);
+    m_treeView->setMinimumWidth(kSplitterMinimum);
+    m_treeView->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_treeView->setAccessibleName(QStringLiteral("Hardware and sensors"));
+    m_treeView->viewport()->installEventFilter(this);
+    m_splitter->addWidget(m_treeView);
+
+    auto* client = new QWidget;
+    client->setObjectName(QStringLiteral("ClientPanel"));
+    client->setMinimumWidth(kSplitterMinimum);
+    auto* clientLayout = new QVBoxLayout(client);
+    clientLayout->setContentsMargins(0, 0, 0, 0);
+    clientLayout->setSpacing(0);
+    m_topPanel = new TitleStrip;
+    clientLayout->addWidget(m_topPanel);
+
+    auto* below = new QHBoxLayout;
+    below->setContentsMargins(0, 0, 0, 0);
+    below->setSpacing(0);
+    m_launcher = new LauncherPanel;
+    below->addWidget(m_launcher);
+    m_panel3 = new QLabel;
+    m_panel3->setObjectName(QStringLiteral("Panel3"));
+    m_panel3->setAlignment(Qt::AlignCenter);
+    m_panel3->setWordWrap(true);
+    m_panel3->setAutoFillBackground(true);
+    m_panel3->setMinimumSize(0, 0);
+    m_panel3->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+    QFont panelFont = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    panelFont.setPointSize(11);
+    m_panel3->setFont(panelFont);
+    below->addWidget(m_panel3, 1);
+    clientLayout->addLayout(below, 1);
+
+    // the dashboard area fills the main area
+    auto* panelLayout = new QVBoxLayout(m_panel3);
+    panelLayout->setContentsMargins(0, 0, 0, 0);
+    m_sensorsPanel = new DashboardArea;
+    m_sensorsPanel->setFont(QApplication::font());
+    panelLayout->addWidget(m_sensorsPanel);
+    m_splitter->addWidget(client);
+
+    m_splitter->setStretchFactor(0, 0);
+    m_splitter->setStretchFactor(1, 1);
+    m_splitter->setSizes({kTreeWidth, kClientWidth - kTreeWidth - kSplitterWidth});
+
+    connect(m_sensorsPanel, &DashboardArea::tileWidgetCreated, this, &TMainForm::ConnectTileWidget);
+    connect(m_sensorsPanel, &DashboardArea::menuRequested, this,
+            [this](const QPoint& position) { m_popupMenu1->popup(position); });
+    connect(&m_model, &SensorTreeModel::treeRebuilt, this, &TMainForm::ExpandMarkedNodes);
+    connect(&m_model, &QAbstractItemModel::modelAboutToBeReset, this, [this] { m_treeDownNode = nullptr; });
+    connect(m_treeView->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) {
+                m_tree.RememberNode(m_model.NodeOf(m_iconModel.mapToSource(current)));
+            });
+    connect(m_treeView, &QWidget::customContextMenuRequested, this, [this](const QPoint& position) {
+        m_popupMenu2->popup(m_treeView->viewport()->mapToGlobal(position));
+    });
+
+    connect(m_launcher->SpeedButton(1), &QToolButton::clicked, this, &TMainForm::SpeedButton1Click);
+    connect(m_launcher->SpeedButton(2), &QToolButton::clicked, this, [this] { m_tiles->AddTile(-1); });
+}
+
+void TMainForm::BuildMenus()
+{
+    m_popupMenu1 = new QMenu(this);
+    m_popupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    m_add1 = m_popupMenu1->addAction(QStringLiteral("&Add"));
+    m_popupMenu1->addSeparator();
+    m_deteleAll1 = m_popupMenu1->addAction(QStringLiteral("&Detele All..."));
+    m_popupMenu1->addSeparator();
+    m_saveView1 = m_popupMenu1->addAction(QStringLiteral("&Save View"));
+    connect(m_popupMenu1, &QMenu::aboutToShow, this, &TMainForm::PopupMenu1Popup);
+    // commands run once the menu has gone: they may open a box
+    connect(m_add1, &QAction::triggered, this, &TMainForm::Add1Click, Qt::QueuedConnection);
+    connect(m_deteleAll1, &QAction::triggered, this, &TMainForm::DeteleAll1Click, Qt::QueuedConnection);
+
+    m_popupMenu2 = new QMenu(this);
+    m_popupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
+    m_add2 = m_popupMenu2->addAction(QStringLiteral("&Add"));
+    m_remove2 = m_popupMenu2->addAction(QStringLiteral("&Remove"));
+    m_popupMenu2->addSeparator();
+    m_reset1 = m_popupMenu2->addAction(QStringLiteral("R&eset All"));
+    m_popupMenu2->addSeparator();
+    m_control1 = m_popupMenu2->addAction(QStringLiteral("&Properties..."));
+    m_control1->setData(-1);
+    connect(m_popupMenu2, &QMenu::aboutToShow, this, &TMainForm::PopupMenu2Popup);
+    connect(m_add2, &QAction::triggered, this, &TMainForm::Add2Click, Qt::QueuedConnection);
+    connect(m_remove2, &QAction::triggered, this, &TMainForm::Remove2Click, Qt::QueuedConnection);
+    connect(m_reset1, &QAction::triggered, this, &TMainForm::SpeedButton1Click, Qt::QueuedConnection);
+    connect(m_control1, &QAction::triggered, this, &TMainForm::Control1Click, Qt::QueuedConnection);
+}
+
+void TMainForm::ApplyPalette()
+{
+    const ThemePalette& theme = *m_palette;
+    const auto colored = [](QWidget* widget, QPalette::ColorRole role, TColor color) {
+        QPalette colors = widget->palette();
+        colors.setColor(role, ToQColor(color));
+        widget->setPalette(colors);
+    };
+    colored(this, QPalette::Window, theme.ChromeColor);
+    colored(m_splitter, QPalette::Window, theme.ChromeColor);
+    m_topPanel->SetPalette(theme);
+    m_launcher->SetPalette(theme);
+
+    QPalette tree = m_treeView->palette();
+    tree.setColor(QPalette::Base, ToQColor(theme.TreeColor));
+    tree.setColor(QPalette::Window, ToQColor(theme.TreeColor));
+    tree.setColor(QPalette::Text, ToQColor(theme.TextColor));
+    tree.setColor(QPalette::WindowText, ToQColor(theme.TextColor));
+    m_treeView->setPalette(tree);
+
+    QPalette main = m_panel3->palette();
+    main.setColor(QPalette::Window, ToQColor(theme.BackColor));
+    main.setColor(QPalette::WindowText, ToQColor(theme.DimTextColor));
+    m_panel3->setPalette(main);
+    m_sensorsPanel->SetPalette(theme);
+}
+
+void TMainForm::CentreOnScreen()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->geometry();
+    move(area.left() + (area.width() - width()) / 2, area.top() + (area.height() - height()) / 2);
+}
+
+// ---- poll cycle and timers
+
+void TMainForm::Timer1Timer()
+{
+    const int before = m_detections;
+    try {
+        m_poll->Timer1Timer();
+    } catch (const std::exception& error) {
+        SetCaption(QString::fromLocal8Bit(error.what()));
+    }
+    if (m_detections != before)
+        AfterDetection();
+}
+
+void TMainForm::SpeedButton1Click()
+{
+    const int before = m_detections;
+    try {
+        m_poll->Detect();
+    } catch (const std::exception& error) {
+        SetCaption(QString::fromLocal8Bit(error.what()));
+    }
+    if (m_detections != before)
+        AfterDetection();
+}
+
+void TMainForm::AfterDetection()
+{
+    if (m_demoTiles > 0 && !m_tree.IsEmpty()) {
+        FillDemoTiles(m_demoTiles);
+        m_demoTiles = 0;
+    }
+    Q_EMIT detected();
+}
+
+void TMainForm::Timer3Timer()
+{
+    if (SensorsPanelVisible())
+        m_tiles->Timer3Timer();
+}
+
+void TMainForm::StopPollTimer()
+{
+    // only a detection stops the poll timer
+    ++m_detections;
+    m_timer1.stop();
+}
+
+void TMainForm::StartPollTimer()
+{
+    m_timer1.start();
+}
+
+void TMainForm::StopAnimationTimer()
+{
+    m_timer3.stop();
+}
+
+void TMainForm::StartAnimationTimer()
+{
+    m_timer3.start();
+}
+
+void TMainForm::SetAnimationInterval(int milliseconds)
+{
+    m_timer3.setInterval(milliseconds);
+}
+
+int TMainForm::AnimationInterval() const
+{
+    return m_timer3.interval();
+}
+
+void TMainForm::SetClockText(const QString& text)
+{
+    m_topPanel->SetClockText(text);
+}
+
+bool TMainForm::SensorsPanelVisible() const
+{
+    return !m_sensorsPanel->isHidden();
+}
+
+void TMainForm::SetSensorsPanelVisible(bool visible)
+{
+    if (visible == SensorsPanelVisible() && (visible || !m_panel3->text().isEmpty()))
+        return;
+    m_sensorsPanel->setVisible(visible);
+    m_panel3->setText(visible ? QString() : kNoProviderText);
+}
+
+bool TMainForm::WindowVisible() const
+{
+    return isVisible();
+}
+
+void TMainForm::ShowWindow()
+{
+    show();
+}
+
+void TMainForm::SetCaption(const QString& text)
+{
+    setWindowTitle(text);
+}
+
+// ---- tile host
+
+bool TMainForm::ShowFahrenheit() const
+{
+    return m_poll && m_poll->ShowFahrenheit;
+}
+
+int TMainForm::AnimationSteps() const
+{
+    return m_poll ? m_poll->AnimationSteps() : gaugeloft::AnimationSteps(m_timer3.interval());
+}
+
+TreeNode* TMainForm::CurrentNode()
+{
+    if (TreeNode* remembered = m_tree.RememberedNode())
+        return remembered;
+    return SelectedNode();
+}
+
+TreeNode* TMainForm::SelectedNode()
+{
+    const QModelIndex current = m_treeView->currentIndex();
+    if (!current.isValid() || !m_treeView->selectionModel()->isSelected(current))
+        return nullptr;
+    return m_model.NodeOf(m_iconModel.mapToSource(current));
+}
+
+int TMainForm::UpdatePeerBars(int tileNumber, bool rebuild)
+{
+    return m_tiles->UpdatePeerBars(tileNumber, rebuild);
+}
+
+int TMainForm::MeasureValueText(const QString& text, int points)
+{
+    return QFontMetrics(TileValueFont(points)).horizontalAdvance(text);
+}
+
+// ---- tree
+
+void TMainForm::ExpandMarkedNodes()
+{
+    for (int position = 0; position < m_tree.NodeCount(); ++position) {
+        const TreeNode* node = m_tree.NodeAt(position);
+        if (node->ChildCount() > 0)
+            m_treeView->setExpanded(m_iconModel.mapFromSource(m_model.IndexOf(node)), true);
+    }
+}
+
+QRect TMainForm::TreeIconRect(const TreeNode* node) const
+{
+    const QModelIndex index = m_iconModel.mapFromSource(m_model.IndexOf(node));
+    if (!index.isValid())
+        return {};
+    return DecorationRect(m_treeView, index);
+}
+
+TreeNode* TMainForm::NodeIconAt(const QPoint& viewportPosition) const
+{
+    const QModelIndex index = m_treeView->indexAt(viewportPosition);
+    if (!index.isValid() || !DecorationRect(m_treeView, index).contains(viewportPosition))
+        return nullptr;
+    return m_model.NodeOf(m_iconModel.mapToSource(index));
+}
+
+void TMainForm::TreeView1MouseDown(TreeNode* iconNode)
+{
+    m_treeDownNode = iconNode;
+}
+
+void TMainForm::TreeView1MouseUp(TreeNode* iconNode)
+{
+    if (iconNode) {
+        m_tree.RememberNode(iconNode);
+        if (iconNode == m_treeDownNode)
+            ToggleTileFor(iconNode);
+    }
+    m_treeDownNode = nullptr;
+}
+
+// A free sensor goes to the first empty tile (or a new one); a shown one loses its tile.
+void TMainForm::ToggleTileFor(TreeNode* node)
+{
+    if (node->ImageIndex() == kSensorIcon) {
+        int position = m_tiles->FindEmptyTile();
+        if (position == -1)
+            position = m_tiles->AddTile(-1);
+        m_tiles->Assign(m_tiles->At(position));
+    } else if (node->ImageIndex() == kSensorOnDashboardIcon && node->Data()) {
+        const int position = m_tiles->FindTileBySensor(node->Data()->Identifier);
+        if (position != -1)
+            m_tiles->RemoveTile(m_tiles->At(position));
+    }
+}
+
+// ---- menus
+
+void TMainForm::PopupMenu1Popup()
+{
+    m_add1->setEnabled(m_tree.NodeCount() > 0);
+    m_deteleAll1->setEnabled(m_tiles->Count() > 0);
+}
+
+void TMainForm::Add1Click()
+{
+    m_tiles->AddTile(-1);
+}
+
+void TMainForm::DeteleAll1Click()
+{
+    QApplication::beep();
+    QMessageBox box(QMessageBox::Question, QGuiApplication::applicationDisplayName(),
+                    QStringLiteral("Please confirm deleting ALL dashboard Tiles?"),
+                    QMessageBox::Ok | QMessageBox::Cancel, this);
+    box.move(pos() + QPoint(70, 100));
+    if (box.exec() == QMessageBox::Ok)
+        m_tiles->RemoveAll();
+}
+
+void TMainForm::PopupMenu2Popup()
+{
+    m_add2->setEnabled(false);
+    m_remove2->setEnabled(false);
+    int tag = -1;
+    TreeNode* node = SelectedNode();
+    if (node && node->Data()) {
+        m_add2->setEnabled(node->ImageIndex() == kSensorIcon);
+        m_remove2->setEnabled(node->ImageIndex() == kSensorOnDashboardIcon);
+        tag = m_tiles->FindTileBySensor(node->Data()->Identifier);
+    }
+    m_tree.RememberNode(node);
+    m_control1->setData(tag);
+    m_control1->setEnabled(tag != -1);
+}
+
+void TMainForm::Add2Click()
+{
+    if (!CurrentNode())
+        return;
+    int position = m_tiles->FindEmptyTile();
+    if (position == -1)
+        position = m_tiles->AddTile(-1);
+    m_tiles->Assign(m_tiles->At(position));
+}
+
+void TMainForm::Remove2Click()
+{
+    TreeNode* node = CurrentNode();
+    if (!node || !node->Data())
+        return;
+    const int position = m_tiles->FindTileBySensor(node->Data()->Identifier);
+    if (position != -1)
+        m_tiles->RemoveTile(m_tiles->At(position));
+}
+
+void TMainForm::Control1Click()
+{
+    const int position = m_control1->data().toInt();
+    if (position < 0 || position >= m_tiles->Count())
+        return;
+    TSensorFrame& tile = m_tiles->At(position);
+    if (TileWidget* widget = m_sensorsPanel->WidgetOf(tile)) {
+        m_sensorsPanel->ScrollIntoView(tile);
+        const QRect title = LayoutTile(tile).Title;
+        widget->PopupMenuAt(widget->mapToGlobal(QPoint(title.width() - 8, title.height() + 4)));
+    }
+    m_control1->setData(-1);
+}
+
+// ---- tiles
+
+void TMainForm::ConnectTileWidget(TileWidget* widget)
+{
+    connect(widget, &TileWidget::addTileRequested, this, [this](int before) { m_tiles->AddTile(before); });
+    connect(widget, &TileWidget::removeTileRequested, this,
+            [this](TSensorFrame* tile) { m_tiles->RemoveTile(*tile); });
+    // propertiesRequested: the properties dialog comes later
+}
+
+void TMainForm::FillDemoTiles(int count)
+{
+    std::vector<TreeNode*> sensors;
+    for (int position = 0; position < m_tree.NodeCount() && int(sensors.size()) < count; ++position) {
+        TreeNode* node = m_tree.NodeAt(position);
+        if (node->Data() && node->Data()->IsSensor && node->ImageIndex() == kSensorIcon)
+            sensors.push_back(node);
+    }
+    for (size_t k = 0; k < sensors.size(); ++k) {
+        m_tree.RememberNode(sensors[k]);
+        int position = m_tiles->FindEmptyTile();
+        if (position == -1)
+            position = m_tiles->AddTile(-1);
+        TSensorFrame& tile = m_tiles->At(position);
+        m_tiles->Assign(tile);
+        const int type = int(k % 7);
+        if (type == dtMultiBars)
+            tile.OnChangeDisplayType(tile.PeerMark != 0 ? dtMultiBars : dtBar, tile.PeerMark != 0);
+        else
+            tile.OnChangeDisplayType(type, false);
+    }
+    // placed at once, showing the dashboard from its top
+    m_sensorsPanel->Timer2().stop();
+    m_tiles->Timer2Timer();
+    m_sensorsPanel->ScrollBox()->verticalScrollBar()->setValue(0);
+}
+
+// ---- events
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::Hide:
+        // a whole menu closed (not one of its submenus)
+        if (auto* menu = qobject_cast<QMenu*>(watched);
+            menu && !qobject_cast<QMenu*>(menu->parentWidget()) && m_tiles)
+            m_tiles->UnhighlightAll();
+        break;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+        if (watched == m_treeView->viewport()) {
+            const auto* mouse = static_cast<QMouseEvent*>(event);
+            if (mouse->button() == Qt::LeftButton) {
+                TreeNode* node = NodeIconAt(mouse->position().toPoint());
+                if (event->type() == QEvent::MouseButtonPress)
+                    TreeView1MouseDown(node);
+                else
+                    TreeView1MouseUp(node);
+            }
+        }
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TMainForm::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    // FormDeactivate; a confirmation box of our own keeps its tile's highlight
+    if (event->type() == QEvent::ActivationChange && !isActiveWindow() && m_tiles
+        && !QApplication::activeModalWidget())
+        m_tiles->UnhighlightTile(m_tiles->HighlightedTile);
+}
+
+void TMainForm::closeEvent(QCloseEvent* event)
+{
+    // keeping the program in the tray comes with the options
+    event->accept();
+    QApplication::quit();
+}
+
+} // namespace gaugeloft

@@ -1,0 +1,164 @@
+#pragma once
+
+// The main window: a frameless window with the title strip, the hardware tree, the side
+// panel of tool buttons and the dashboard of tiles; it runs the poll cycle (Timer1), the
+// animation timer (Timer3) and owns the tile list and the tray icon.
+
+#include "dashboard/pollcycle.h"
+#include "dashboard/tilelist.h"
+#include "sensors/provider.h"
+#include "sensors/sensortreemodel.h"
+#include "ui/sensortreeicons.h"
+
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+
+#include <memory>
+
+class QLabel;
+class QMenu;
+class QAction;
+class QSplitter;
+class QSystemTrayIcon;
+class QTreeView;
+
+namespace gaugeloft {
+
+class DashboardArea;
+class LauncherPanel;
+class TileWidget;
+class TitleStrip;
+
+// The program's icon: a round gauge, drawn in code.
+QIcon GaugeloftIcon();
+
+class TMainForm : public QWidget, public PollWindow, public TileHost {
+    Q_OBJECT
+public:
+    static constexpr int kClientWidth = 784;
+    static constexpr int kClientHeight = 441;
+    static constexpr int kTreeWidth = 149;
+    static constexpr int kDefaultAnimationMs = 40;
+    static inline const QString kNoProviderText =
+        QStringLiteral("Is any Hardware Monitoring tool running in background?");
+
+    explicit TMainForm(ProviderState& provider, QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    PollCycle& Poll() { return *m_poll; }
+    TTileList& Tiles() { return *m_tiles; }
+    QTimer& Timer1() { return m_timer1; }
+    QTimer& Timer3() { return m_timer3; }
+    QSystemTrayIcon* TrayIcon() const { return m_trayIcon; }
+    QTreeView* TreeView() const { return m_treeView; }
+    DashboardArea* SensorsPanel() const { return m_sensorsPanel; }
+    LauncherPanel* Launcher() const { return m_launcher; }
+    TitleStrip* TopPanel() const { return m_topPanel; }
+    QLabel* Panel3() const { return m_panel3; }
+    QMenu* DashboardMenu() const { return m_popupMenu1; }
+    QMenu* TreeMenu() const { return m_popupMenu2; }
+
+    // The tree's node at a view position when the position is on its icon, else nullptr.
+    TreeNode* NodeIconAt(const QPoint& viewportPosition) const;
+    // Where a node's icon lies in the tree's viewport (empty when the row is not shown).
+    QRect TreeIconRect(const TreeNode* node) const;
+    // Press and release on a tree icon (nullptr: not on an icon).
+    void TreeView1MouseDown(TreeNode* iconNode);
+    void TreeView1MouseUp(TreeNode* iconNode);
+
+    // Menu commands.
+    void PopupMenu1Popup();
+    void Add1Click();
+    void DeteleAll1Click();
+    void PopupMenu2Popup();
+    void Add2Click();
+    void Remove2Click();
+    void Control1Click();
+    void SpeedButton1Click();
+
+    // The poll timer's tick: the poll cycle, then what follows a detection.
+    void Timer1Timer();
+
+    // Fills the first `count` tiles with the first sensors of the tree (for demos).
+    void FillDemoTiles(int count);
+
+    // PollWindow
+    void StopPollTimer() override;
+    void StartPollTimer() override;
+    void StopAnimationTimer() override;
+    void StartAnimationTimer() override;
+    void SetAnimationInterval(int milliseconds) override;
+    int AnimationInterval() const override;
+    void SetClockText(const QString& text) override;
+    bool SensorsPanelVisible() const override;
+    void SetSensorsPanelVisible(bool visible) override;
+    bool WindowVisible() const override;
+    void ShowWindow() override;
+    void SetCaption(const QString& text) override;
+
+    // TileHost
+    HardwareTree& Tree() override { return m_tree; }
+    bool ShowFahrenheit() const override;
+    int AnimationSteps() const override;
+    const ThemePalette& Palette() const override { return *m_palette; }
+    TreeNode* CurrentNode() override;
+    TreeNode* SelectedNode() override;
+    int UpdatePeerBars(int tileNumber, bool rebuild) override;
+    int MeasureValueText(const QString& text, int points) override;
+
+Q_SIGNALS:
+    // After every detection the poll cycle ran (tests and demos wait for it).
+    void detected();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildWindow();
+    void BuildMenus();
+    void ApplyPalette();
+    void CentreOnScreen();
+    void AfterDetection();
+    void Timer3Timer();
+    void ExpandMarkedNodes();
+    void ConnectTileWidget(TileWidget* widget);
+    void WatchMenu(QMenu* menu);
+    void ToggleTileFor(TreeNode* node);
+
+    ProviderState& m_provider;
+    const ThemePalette* m_palette;
+    HardwareTree m_tree;
+    SensorTreeModel m_model;
+    SensorTreeIconModel m_iconModel;
+
+    // widgets (children of the window)
+    QSplitter* m_splitter = nullptr;
+    QTreeView* m_treeView = nullptr;
+    TitleStrip* m_topPanel = nullptr;
+    LauncherPanel* m_launcher = nullptr;
+    QLabel* m_panel3 = nullptr;
+    DashboardArea* m_sensorsPanel = nullptr;
+    QMenu* m_popupMenu1 = nullptr;
+    QAction* m_add1 = nullptr;
+    QAction* m_deteleAll1 = nullptr;
+    QAction* m_saveView1 = nullptr;
+    QMenu* m_popupMenu2 = nullptr;
+    QAction* m_add2 = nullptr;
+    QAction* m_remove2 = nullptr;
+    QAction* m_reset1 = nullptr;
+    QAction* m_control1 = nullptr;
+    QSystemTrayIcon* m_trayIcon = nullptr;
+
+    std::unique_ptr<TTileList> m_tiles;
+    std::unique_ptr<PollCycle> m_poll;
+    QTimer m_timer1;
+    QTimer m_timer3;
+    TreeNode* m_treeDownNode = nullptr;
+    int m_detections = 0;  // detections the poll cycle started
+    int m_demoTiles = 0;  // GAUGELOFT_DEMO_TILES, filled after the first detection
+};
+
+} // namespace gaugeloft
