@@ -1,6 +1,6 @@
 // Detection and the poll refresh of the hardware tree over an in-memory source.
 
-#include "support/fakesource.h"
+#include "support/syntheticsensors.h"
 
 #include "sensors/detection.h"
 #include "sensors/provider.h"
@@ -15,30 +15,10 @@ using namespace gaugeloft;
 using testing::FakeHub;
 using testing::FakeSource;
 
-const char* const kTypes[] = {"Temperature", "Load", "Clock", "Fan", "Voltage", "Power", "Data", "Throughput"};
-
-// `items` hardware items with ten sensors each; `shift` moves every reading.
-void Fill(FakeSource& source, int items, double shift)
-{
-    source.hardware.clear();
-    source.sensors.clear();
-    for (int h = 0; h < items; ++h) {
-        const QString id = QStringLiteral("/hw/%1").arg(h);
-        source.hardware.push_back(testing::Hardware(QStringLiteral("Item %1").arg(h), id, QString(),
-                                                    h % 3 ? QStringLiteral("SuperIO") : QStringLiteral("CPU")));
-        for (int s = 0; s < 10; ++s) {
-            const QString type = QString::fromLatin1(kTypes[s % 8]);
-            source.sensors.push_back(testing::Sensor(QStringLiteral("%1 #%2").arg(type).arg(s + 1),
-                                                     QStringLiteral("%1/%2/%3").arg(id, type).arg(s), id, type,
-                                                     1000.0 + h * 7.25 + s * 3.5 + shift, 0.0, 5000.0));
-        }
-    }
-}
-
 struct Fixture {
     explicit Fixture(int items)
     {
-        Fill(hub.source(QString::fromLatin1(kProviders[0].sourceName)), items, 0.0);
+        testing::FillSyntheticSensors(hub.source(QString::fromLatin1(kProviders[0].sourceName)), items, 0.0);
         provider.SetupProvider(0);
         context.animationSteps = 24;
         context.hasTile = [](const QString&) { return false; };
@@ -66,7 +46,7 @@ void BM_PollRefresh(benchmark::State& state)
     Fixture f(items);
     DetectTree(f.tree, *f.provider.HardwareReader, *f.provider.SensorReader, f.context);
     FakeSource shifted;
-    Fill(shifted, items, 0.5);
+    testing::FillSyntheticSensors(shifted, items, 0.5);
     const platform::SourceObjectSet sets[2] = {shifted.sensors, f.hub.source(QString::fromLatin1(kProviders[0].sourceName)).sensors};
     TWMI_OHM_Sensor& reader = *f.provider.SensorReader;
     int turn = 0;

@@ -1,7 +1,7 @@
 // The dashboard's share of a poll tick and of an animation tick, over an in-memory source.
 
 #include "dashboard/tilefixture.h"
-#include "support/fakesource.h"
+#include "support/syntheticsensors.h"
 
 #include "sensors/detection.h"
 #include "sensors/numberformat.h"
@@ -24,26 +24,6 @@ using testing::FakeSource;
 
 constexpr int kSensors = 1000;
 constexpr int kTiles = 64;
-const char* const kTypes[] = {"Temperature", "Load", "Clock", "Fan", "Voltage", "Power", "Data", "Throughput"};
-
-// A hundred items with ten sensors each, named "<type> #n" so that they have peers;
-// `shift` moves every reading.
-void Fill(FakeSource& source, double shift)
-{
-    source.hardware.clear();
-    source.sensors.clear();
-    for (int h = 0; h < kSensors / 10; ++h) {
-        const QString id = QStringLiteral("/hw/%1").arg(h);
-        source.hardware.push_back(testing::Hardware(QStringLiteral("Item %1").arg(h), id, QString(),
-                                                    h % 3 ? QStringLiteral("SuperIO") : QStringLiteral("CPU")));
-        for (int s = 0; s < 10; ++s) {
-            const QString type = QString::fromLatin1(kTypes[s % 8]);
-            source.sensors.push_back(testing::Sensor(QStringLiteral("%1 #%2").arg(type).arg(s + 1),
-                                                     QStringLiteral("%1/%2/%3").arg(id, type).arg(s), id, type,
-                                                     1000.0 + h * 7.25 + s * 3.5 + shift, 0.0, 5000.0));
-        }
-    }
-}
 
 // The value font measured as the window measures it, one font per size.
 class FontMeasure {
@@ -68,8 +48,8 @@ struct Dashboard {
     {
         NumberLocale::setCurrent(NumberLocale {});
         FakeSource& source = hub.source(QString::fromLatin1(kProviders[0].sourceName));
-        Fill(source, 0.0);
-        Fill(shifted, 1000.0);
+        testing::FillSyntheticSensors(source, kSensors / 10, 0.0);
+        testing::FillSyntheticSensors(shifted, kSensors / 10, 1000.0);
         sets[0] = source.sensors;
         sets[1] = shifted.sensors;
         provider.SetupProvider(0);

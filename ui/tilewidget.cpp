@@ -518,16 +518,15 @@ void TileWidget::focusOutEvent(QFocusEvent* event)
 
 void TileWidget::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (m_attached && event->mimeData()->hasFormat(kTileMimeType) && m_tiles.TileDragOver(m_tile)) {
-        event->setDropAction(Qt::MoveAction);
-        event->accept();
-    } else {
-        event->ignore();
-    }
-    SyncFromModel();
+    DragOver(event);
 }
 
 void TileWidget::dragMoveEvent(QDragMoveEvent* event)
+{
+    DragOver(event);
+}
+
+void TileWidget::DragOver(QDragMoveEvent* event)
 {
     if (m_attached && event->mimeData()->hasFormat(kTileMimeType) && m_tiles.TileDragOver(m_tile)) {
         event->setDropAction(Qt::MoveAction);

@@ -62,6 +62,8 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
+    void DragOver(QDragMoveEvent* event);  // entering and moving alike
+
     // What the still parts show, part by part, to repaint only what changed.
     struct LabelLook {
         QString Text;
