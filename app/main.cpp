@@ -1,5 +1,6 @@
 #include "platform/sourcehub.h"
 #include "sensors/provider.h"
+#include "ui/appicon.h"
 #include "ui/mainform.h"
 
 #include <QApplication>
@@ -38,7 +39,7 @@ int main(int argc, char** argv)
     // what the Options dialog sets up at start, at its defaults for now: provider 0
     provider.SetupProvider(0);
 
-    window.TrayIcon()->show();
+    window.TrayIcon()->show();  // for the whole run
     window.Timer1().start();
     return app.exec();
 }

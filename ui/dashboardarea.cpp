@@ -193,6 +193,11 @@ bool DashboardArea::eventFilter(QObject* watched, QEvent* event)
         Q_EMIT menuRequested(static_cast<QContextMenuEvent*>(event)->globalPos());
         return true;
     }
+    if (event->type() == QEvent::MouseButtonDblClick
+        && (watched == m_content || watched == m_scrollBox->viewport())) {
+        Q_EMIT backgroundDoubleClicked();
+        return true;
+    }
     return QWidget::eventFilter(watched, event);
 }
 

@@ -48,6 +48,8 @@ Q_SIGNALS:
     void tileWidgetCreated(TileWidget* widget);
     // A context menu on the empty parts of the area.
     void menuRequested(const QPoint& globalPosition);
+    // A double click on the empty parts of the area.
+    void backgroundDoubleClicked();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

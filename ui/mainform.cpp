@@ -1,5 +1,6 @@
 #include "ui/mainform.h"
 
+#include "ui/appicon.h"
 #include "ui/dashboardarea.h"
 #include "ui/launcherpanel.h"
 #include "ui/tilepainter.h"
@@ -38,7 +39,6 @@ namespace gaugeloft {
 namespace {
 
 constexpr int kPollIntervalMs = 1000;
-constexpr int kSplitterWidth = 4;
 constexpr int kSplitterMinimum = 30;
 
 QString ComputerName()
@@ -46,34 +46,6 @@ QString ComputerName()
     if (qEnvironmentVariableIsSet("COMPUTERNAME"))
         return qEnvironmentVariable("COMPUTERNAME");
     return QSysInfo::machineHostName();
-}
-
-void PaintGauge(QPainter& p, int size)
-{
-    p.setRenderHint(QPainter::Antialiasing);
-    const qreal s = size / 64.0;
-    p.scale(s, s);
-    // dial
-    p.setPen(QPen(QColor(0x1F, 0x3A, 0x5F), 3));
-    p.setBrush(QColor(0xF4, 0xF7, 0xFB));
-    p.drawEllipse(QPointF(32, 32), 29, 29);
-    // scale: green, amber, red
-    const QRectF arc(12, 12, 40, 40);
-    p.setBrush(Qt::NoBrush);
-    p.setPen(QPen(QColor(0x2E, 0x9E, 0x3A), 6, Qt::SolidLine, Qt::FlatCap));
-    p.drawArc(arc, 225 * 16, -150 * 16);
-    p.setPen(QPen(QColor(0xF0, 0xA0, 0x20), 6, Qt::SolidLine, Qt::FlatCap));
-    p.drawArc(arc, 75 * 16, -60 * 16);
-    p.setPen(QPen(QColor(0xD8, 0x3A, 0x2E), 6, Qt::SolidLine, Qt::FlatCap));
-    p.drawArc(arc, 15 * 16, -60 * 16);
-    // needle
-    const qreal angle = 40 * std::numbers::pi / 180;  // up and to the right
-    const QPointF tip(32 + 22 * std::cos(angle), 32 - 22 * std::sin(angle));
-    p.setPen(QPen(QColor(0x20, 0x20, 0x20), 3.5, Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(QPointF(32, 32), tip);
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0x1F, 0x3A, 0x5F));
-    p.drawEllipse(QPointF(32, 32), 5, 5);
 }
 
 // Where the decoration of a tree row lies, as the view's style draws it.
@@ -100,28 +72,14 @@ QRect DecorationRect(const QTreeView* view, const QModelIndex& index)
 
 } // namespace
 
-QIcon GaugeloftIcon()
-{
-    QIcon icon;
-    for (const int size : {16, 24, 32, 48, 64, 128, 256}) {
-        QPixmap picture(size, size);
-        picture.fill(Qt::transparent);
-        QPainter p(&picture);
-        PaintGauge(p, size);
-        p.end();
-        icon.addPixmap(picture);
-    }
-    return icon;
-}
-
 TMainForm::TMainForm(ProviderState& provider, QWidget* parent)
     : QWidget(parent, Qt::FramelessWindowHint)
     , m_provider(provider)
-    , m_palette(&PresetPalette(thLight))
+    , m_theme(*this)
     , m_model(m_tree)
 {
     setObjectName(QStringLiteral("MainForm"));
-    setWindowTitle(QGuiApplication::applicationDisplayName());
+    setWindowTitle(ThemeController::kTitle);
     m_iconModel.setSourceModel(&m_model);
 
     BuildWindow();
@@ -131,24 +89,15 @@ TMainForm::TMainForm(ProviderState& provider, QWidget* parent)
     m_tiles = std::make_unique<TTileList>(*this, *m_sensorsPanel);
     m_sensorsPanel->SetTiles(m_tiles.get());
     m_poll = std::make_unique<PollCycle>(m_provider, m_tree, *m_tiles, *this);
-    resize(kClientWidth, kClientHeight);
+    SetFrameWidth(kFrameWidth);
+    resize(kClientWidth + 2 * kFrameWidth, kClientHeight + 2 * kFrameWidth);
     CentreOnScreen();
     m_topPanel->SetComputerName(ComputerName());
 
-    m_trayIcon = new QSystemTrayIcon(this);
-    m_trayIcon->setObjectName(QStringLiteral("CoolTrayIcon1"));
-    m_trayIcon->setToolTip(QGuiApplication::applicationDisplayName());
-    m_trayIcon->setIcon(QApplication::windowIcon().isNull() ? GaugeloftIcon()
-                                                            : QApplication::windowIcon());
-    connect(m_trayIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        if (reason == QSystemTrayIcon::DoubleClick) {
-            show();
-            raise();
-            activateWindow();
-        }
-    });
-
-    ApplyPalette();
+    BuildChrome();
+    BuildTray();
+    // MainForm creation: Light, and the fallback follows it
+    m_theme.WindowCreated();
 
     m_timer1.setObjectName(QStringLiteral("Timer1"));
     m_timer1.setInterval(kPollIntervalMs);
@@ -228,6 +177,7 @@ void TMainForm::BuildWindow()
     clientLayout->addWidget(m_topPanel);
 
     auto* below = new QHBoxLayout;
+    m_belowLayout = below;
     below->setContentsMargins(0, 0, 0, 0);
     below->setSpacing(0);
     m_launcher = new LauncherPanel;
@@ -304,15 +254,17 @@ void TMainForm::BuildMenus()
     connect(m_control1, &QAction::triggered, this, &TMainForm::Control1Click, Qt::QueuedConnection);
 }
 
-void TMainForm::ApplyPalette()
+// Every surface of the window, then every tile with its chart rebuilt.
+void TMainForm::PaintSurfaces()
 {
-    const ThemePalette& theme = *m_palette;
+    const ThemePalette& theme = m_theme.Palette();
     const auto colored = [](QWidget* widget, QPalette::ColorRole role, TColor color) {
         QPalette colors = widget->palette();
         colors.setColor(role, ToQColor(color));
         widget->setPalette(colors);
     };
     colored(this, QPalette::Window, theme.ChromeColor);
+    colored(this, QPalette::WindowText, theme.TextColor);
     colored(m_splitter, QPalette::Window, theme.ChromeColor);
     m_topPanel->SetPalette(theme);
     m_launcher->SetPalette(theme);
@@ -326,9 +278,12 @@ void TMainForm::ApplyPalette()
 
     QPalette main = m_panel3->palette();
     main.setColor(QPalette::Window, ToQColor(theme.BackColor));
-    main.setColor(QPalette::WindowText, ToQColor(theme.DimTextColor));
+    main.setColor(QPalette::WindowText, ToQColor(theme.TextColor));
     m_panel3->setPalette(main);
     m_sensorsPanel->SetPalette(theme);
+    update();
+    if (m_tiles)
+        m_tiles->RecolorAll();
 }
 
 void TMainForm::CentreOnScreen()
@@ -655,6 +610,9 @@ void TMainForm::FillDemoTiles(int count)
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event)
 {
+    // (an application-wide filter: it sees the events of every widget)
+    if (watched->isWidgetType() && ChromeMouseEvent(static_cast<QWidget*>(watched), event))
+        return true;
     switch (event->type()) {
     case QEvent::Hide:
         // a whole menu closed (not one of its submenus)
@@ -688,13 +646,6 @@ void TMainForm::changeEvent(QEvent* event)
     if (event->type() == QEvent::ActivationChange && !isActiveWindow() && m_tiles
         && !QApplication::activeModalWidget())
         m_tiles->UnhighlightTile(m_tiles->HighlightedTile);
-}
-
-void TMainForm::closeEvent(QCloseEvent* event)
-{
-    // keeping the program in the tray comes with the options
-    event->accept();
-    QApplication::quit();
 }
 
 } // namespace gaugeloft

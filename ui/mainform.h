@@ -5,6 +5,7 @@
 // animation timer (Timer3) and owns the tile list and the tray icon.
 
 #include "dashboard/pollcycle.h"
+#include "dashboard/themecontroller.h"
 #include "dashboard/tilelist.h"
 #include "sensors/provider.h"
 #include "sensors/sensortreemodel.h"
@@ -14,11 +15,14 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
+#include <optional>
 
 class QLabel;
 class QMenu;
 class QAction;
+class QBoxLayout;
 class QSplitter;
 class QSystemTrayIcon;
 class QTreeView;
@@ -30,16 +34,34 @@ class LauncherPanel;
 class TileWidget;
 class TitleStrip;
 
-// The program's icon: a round gauge, drawn in code.
-QIcon GaugeloftIcon();
+// The two options the tray behaviour reads live, where the Options dialog keeps them.
+class LiveOptions {
+public:
+    virtual ~LiveOptions() = default;
+    virtual bool HideInTaskbar() const = 0;
+    virtual bool ShowReminder() const = 0;
+};
 
-class TMainForm : public QWidget, public PollWindow, public TileHost {
+// A first run's options: nothing stored yet.
+class FirstRunOptions : public LiveOptions {
+public:
+    bool HideInTaskbar() const override { return false; }
+    bool ShowReminder() const override { return false; }
+};
+
+class TMainForm : public QWidget, public PollWindow, public TileHost, public ThemeView {
     Q_OBJECT
 public:
     static constexpr int kClientWidth = 784;
     static constexpr int kClientHeight = 441;
     static constexpr int kTreeWidth = 149;
     static constexpr int kDefaultAnimationMs = 40;
+    static constexpr int kSplitterWidth = 4;
+    static constexpr int kFrameWidth = 4;  // the sizing frame around a normal window
+    static constexpr int kSnapDistance = 10;
+    static inline const QString kReminderText =
+        QStringLiteral("This application will continue working in background.");
+    static constexpr int kReminderMs = 15000;
     static inline const QString kNoProviderText =
         QStringLiteral("Is any Hardware Monitoring tool running in background?");
 
@@ -58,6 +80,46 @@ public:
     QLabel* Panel3() const { return m_panel3; }
     QMenu* DashboardMenu() const { return m_popupMenu1; }
     QMenu* TreeMenu() const { return m_popupMenu2; }
+    QMenu* SidePanelMenu() const { return m_popupMenu3; }
+    QMenu* TrayMenu() const { return m_trayMenu; }
+    QSplitter* Splitter() const { return m_splitter; }
+    ThemeController& Theme() { return m_theme; }
+
+    // Options copied into the window (the Options dialog sets them).
+    bool KeepInTray = false;
+    // Where the live options are read; a first run's defaults until set.
+    void SetLiveOptions(const LiveOptions* options);
+    // Whether the desktop offers a system tray (tests replace it).
+    std::function<bool()> TrayAvailable;
+    // The colour dialog of the custom-colour button; nothing when cancelled (tests replace it).
+    std::function<std::optional<QColor>(const QColor& initial)> PickColor;
+    // Sets the taskbar button's presence; false when the desktop cannot (tests replace it).
+    std::function<bool(bool hide)> SetTaskbarHidden;
+
+    bool ReminderShown() const { return m_reminderShown; }
+    int SavedTreeWidth = kTreeWidth;
+    int FrameWidth() const { return m_frameWidth; }
+    bool SidePanelOnRight() const { return m_sidePanelRight; }
+
+    // Themes.
+    void SpeedButton6Click();   // next preset
+    void SpeedButton7Click();   // automatic switching toggled
+    void SpeedButton10Click();  // custom colour
+
+    // Chrome.
+    void SpeedButton5Click();  // title strip toggle
+    void SpeedButton3Click();  // tree toggle
+    void Splitter1Moved();
+    void MaximizeToggle();
+    void SidePanelToggle();
+    void SetSidePanelOnRight(bool right);
+    void PopupMenu3Popup();
+
+    // Tray.
+    void Show1Click();  // "&Show..."
+    void Exit1Click();  // "E&xit"
+    void TrayDoubleClick();
+    void ApplyTaskbarOption();
 
     // The tree's node at a view position when the position is on its icon, else nullptr.
     TreeNode* NodeIconAt(const QPoint& viewportPosition) const;
@@ -96,12 +158,18 @@ public:
     bool WindowVisible() const override;
     void ShowWindow() override;
     void SetCaption(const QString& text) override;
+    void RunThemeCheck() override;
+    void LoadDashboard() override;
+
+    // ThemeView
+    void PaintSurfaces() override;
+    void ShowAutoSwitch(bool on) override;
 
     // TileHost
     HardwareTree& Tree() override { return m_tree; }
     bool ShowFahrenheit() const override;
     int AnimationSteps() const override;
-    const ThemePalette& Palette() const override { return *m_palette; }
+    const ThemePalette& Palette() const override { return m_theme.Palette(); }
     TreeNode* CurrentNode() override;
     TreeNode* SelectedNode() override;
     int UpdatePeerBars(int tileNumber, bool rebuild) override;
@@ -115,11 +183,21 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
 private:
     void BuildWindow();
     void BuildMenus();
-    void ApplyPalette();
+    void BuildChrome();
+    void BuildTray();
+    void SetFrameWidth(int width);
+    void SnapToWorkArea();
+    bool ChromeMouseEvent(QWidget* widget, QEvent* event);
     void CentreOnScreen();
     void AfterDetection();
     void Timer3Timer();
@@ -129,7 +207,7 @@ private:
     void ToggleTileFor(TreeNode* node);
 
     ProviderState& m_provider;
-    const ThemePalette* m_palette;
+    ThemeController m_theme;
     HardwareTree m_tree;
     SensorTreeModel m_model;
     SensorTreeIconModel m_iconModel;
@@ -150,7 +228,26 @@ private:
     QAction* m_remove2 = nullptr;
     QAction* m_reset1 = nullptr;
     QAction* m_control1 = nullptr;
+    QMenu* m_popupMenu3 = nullptr;
+    QAction* m_maximized1 = nullptr;
+    QAction* m_titleBar1 = nullptr;
+    QAction* m_sidePanel1 = nullptr;
+    QMenu* m_location1 = nullptr;
+    QAction* m_onLeft1 = nullptr;
+    QAction* m_onRight1 = nullptr;
+    QAction* m_saveView2 = nullptr;
+    QBoxLayout* m_belowLayout = nullptr;
     QSystemTrayIcon* m_trayIcon = nullptr;
+    QMenu* m_trayMenu = nullptr;
+    FirstRunOptions m_firstRunOptions;
+    const LiveOptions* m_options = &m_firstRunOptions;
+    bool m_reminderShown = false;
+    bool m_ending = false;
+    bool m_sidePanelRight = false;
+    int m_frameWidth = kFrameWidth;
+    QTimer m_snapTimer;
+    QPoint m_movePress;       // where a press on the chrome began, global
+    bool m_movePressed = false;
 
     std::unique_ptr<TTileList> m_tiles;
     std::unique_ptr<PollCycle> m_poll;

@@ -1,5 +1,7 @@
 #include "ui/titlestrip.h"
 
+#include "dashboard/windowchrome.h"
+
 #include <QFontDatabase>
 #include <QLabel>
 #include <QPainter>
@@ -68,8 +70,18 @@ void TitleStrip::SetPalette(const ThemePalette& palette)
 {
     QPalette colors = this->palette();
     colors.setColor(QPalette::Window, ToQColor(palette.ChromeColor));
-    colors.setColor(QPalette::WindowText, ToQColor(palette.DimTextColor));
+    colors.setColor(QPalette::WindowText, ToQColor(palette.TextColor));
     setPalette(colors);
+    const auto text = [](QLabel* label, TColor color) {
+        QPalette labelColors = label->palette();
+        labelColors.setColor(QPalette::WindowText, ToQColor(color));
+        label->setPalette(labelColors);
+    };
+    text(m_computer, palette.TextColor);
+    text(m_time, palette.TextColor);
+    text(m_sensors, palette.DimTextColor);
+    text(m_timeSeparator, palette.DimTextColor);
+    text(m_centre, palette.BackColor);
     m_rule = ToQColor(palette.RuleColor);
     m_ruleTop = ToQColor(palette.RuleTopColor);
     update();
@@ -89,8 +101,9 @@ void TitleStrip::Relayout()
     const int t = TextWidth(m_time);
     const int s = TextWidth(m_sensors);
     const int m = TextWidth(m_timeSeparator);
-    const bool separators = c + t + s + m < w;
-    const bool computer = c + t < w;
+    const TitleStripVisibility shown = TitleStripRule(c, t, s, m, w);
+    const bool separators = shown.Separators;
+    const bool computer = shown.Computer;
 
     m_time->setGeometry(w - t, 0, t, kLabelHeight);
     m_computer->setGeometry(0, 0, c, kLabelHeight);

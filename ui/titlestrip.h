@@ -20,6 +20,9 @@ public:
 
     QLabel* ComputerLabel() const { return m_computer; }
     QLabel* TimeLabel() const { return m_time; }
+    QLabel* SensorsLabel() const { return m_sensors; }
+    QLabel* CentreLabel() const { return m_centre; }
+    QLabel* TimeSeparatorLabel() const { return m_timeSeparator; }
 
     void SetComputerName(const QString& name);
     void SetClockText(const QString& text);

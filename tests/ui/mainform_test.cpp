@@ -1,6 +1,6 @@
 #include "ui/mainform.h"
 
-#include "platform/sourcehub.h"
+#include "ui/mainformfixture.h"
 #include "ui/dashboardarea.h"
 #include "ui/tilewidget.h"
 #include "ui/titlestrip.h"
@@ -15,32 +15,6 @@
 
 namespace gaugeloft {
 namespace {
-
-QString Example(const char* name)
-{
-    QDir dir = QFileInfo(QString::fromUtf8(__FILE__)).dir();  // tests/ui
-    dir.cdUp();
-    dir.cdUp();
-    return dir.filePath(QStringLiteral("examples/") + QString::fromUtf8(name));
-}
-
-// The window on a snapshot file, as the program sets it up.
-struct Fixture {
-    explicit Fixture(const QString& file)
-        : hub([&] {
-            platform::SourceHubOptions options;
-            options.snapshotFile = file;
-            return options;
-        }())
-        , provider(hub)
-        , window(provider)
-    {
-        provider.SetupProvider(0);
-    }
-    platform::LinuxSourceHub hub;
-    ProviderState provider;
-    TMainForm window;
-};
 
 TreeNode* FirstFreeSensor(HardwareTree& tree)
 {
@@ -61,9 +35,10 @@ void ClickIcon(TMainForm& window, TreeNode* node)
 
 TEST(MainFormTest, FirstTickDetectsAndShowsTheWindowWithOneEmptyTile)
 {
-    Fixture f(Example("desktop.json"));
+    MainFormFixture f(Example("desktop.json"));
     TMainForm& w = f.window;
-    EXPECT_EQ(w.size(), QSize(784, 441));
+    // 784 x 441 inside the sizing frame
+    EXPECT_EQ(w.size(), QSize(784 + 2 * TMainForm::kFrameWidth, 441 + 2 * TMainForm::kFrameWidth));
     EXPECT_FALSE(w.isVisible());
 
     w.Timer1Timer();
@@ -86,7 +61,7 @@ TEST(MainFormTest, FirstTickDetectsAndShowsTheWindowWithOneEmptyTile)
 
 TEST(MainFormTest, SensorIconClicksFillAndEmptyATile)
 {
-    Fixture f(Example("desktop.json"));
+    MainFormFixture f(Example("desktop.json"));
     TMainForm& w = f.window;
     w.Timer1Timer();
     TreeNode* sensor = FirstFreeSensor(w.Tree());
@@ -121,7 +96,7 @@ TEST(MainFormTest, SensorIconClicksFillAndEmptyATile)
 
 TEST(MainFormTest, DemoTilesTakeTheFirstSensorsWithMixedTypes)
 {
-    Fixture f(Example("desktop.json"));
+    MainFormFixture f(Example("desktop.json"));
     TMainForm& w = f.window;
     w.Timer1Timer();
     w.FillDemoTiles(8);
@@ -133,7 +108,7 @@ TEST(MainFormTest, DemoTilesTakeTheFirstSensorsWithMixedTypes)
 
 TEST(MainFormTest, WithoutAProviderTheMainAreaAsksForOne)
 {
-    Fixture f(Example("no-such-file.json"));
+    MainFormFixture f(Example("no-such-file.json"));
     TMainForm& w = f.window;
     w.Timer1Timer();
     EXPECT_TRUE(w.isVisible());

@@ -1,0 +1,105 @@
+// The main window in the background: the tray icon and its menu, closing to the tray with
+// a one-time reminder, showing again, exiting, and the taskbar button option.
+
+#include "ui/mainform.h"
+
+#include "ui/appicon.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMenu>
+#include <QSystemTrayIcon>
+#include <QWindow>
+
+namespace gaugeloft {
+
+void TMainForm::BuildTray()
+{
+    TrayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
+    SetTaskbarHidden = [](bool) { return false; };
+
+    m_trayMenu = new QMenu(this);
+    m_trayMenu->setObjectName(QStringLiteral("PopupMenu4"));
+    QAction* show = m_trayMenu->addAction(QStringLiteral("&Show..."));
+    m_trayMenu->addSeparator();
+    QAction* exit = m_trayMenu->addAction(QStringLiteral("E&xit"));
+    connect(show, &QAction::triggered, this, &TMainForm::Show1Click, Qt::QueuedConnection);
+    connect(exit, &QAction::triggered, this, &TMainForm::Exit1Click, Qt::QueuedConnection);
+
+    m_trayIcon = new QSystemTrayIcon(this);
+    m_trayIcon->setObjectName(QStringLiteral("CoolTrayIcon1"));
+    m_trayIcon->setToolTip(ThemeController::kTitle);
+    m_trayIcon->setIcon(QApplication::windowIcon().isNull() ? GaugeloftIcon() : QApplication::windowIcon());
+    m_trayIcon->setContextMenu(m_trayMenu);
+    connect(m_trayIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::DoubleClick)
+            TrayDoubleClick();
+    });
+}
+
+void TMainForm::SetLiveOptions(const LiveOptions* options)
+{
+    m_options = options ? options : &m_firstRunOptions;
+}
+
+void TMainForm::Show1Click()
+{
+    show();
+    if (isMinimized())
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    raise();
+    activateWindow();
+    ApplyTaskbarOption();
+}
+
+void TMainForm::Exit1Click()
+{
+    m_ending = true;
+    m_trayIcon->hide();  // takes a shown balloon with it
+    hide();
+    QApplication::quit();
+}
+
+void TMainForm::TrayDoubleClick()
+{
+    if (isVisible() && KeepInTray)
+        close();
+    else
+        Show1Click();
+}
+
+// Without a tray to come back from, the taskbar button stays: it is the way back.
+void TMainForm::ApplyTaskbarOption()
+{
+    const bool hide = m_options->HideInTaskbar() && TrayAvailable && TrayAvailable();
+    if (SetTaskbarHidden)
+        SetTaskbarHidden(hide);
+}
+
+void TMainForm::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    ApplyTaskbarOption();
+}
+
+void TMainForm::closeEvent(QCloseEvent* event)
+{
+    // without a tray a hidden window could never be reached again: then closing ends
+    const bool trayAvailable = TrayAvailable && TrayAvailable();
+    const bool allowed = !(KeepInTray && isVisible() && trayAvailable);
+    hide();
+    if (!allowed) {
+        event->ignore();
+        if (!m_ending && m_options->ShowReminder() && !m_reminderShown) {
+            m_reminderShown = true;
+            m_trayIcon->showMessage(ThemeController::kTitle, kReminderText, QSystemTrayIcon::Information,
+                                    kReminderMs);
+        }
+        return;
+    }
+    event->accept();
+    m_ending = true;
+    QApplication::quit();
+}
+
+} // namespace gaugeloft
