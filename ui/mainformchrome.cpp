@@ -141,7 +141,8 @@ void TMainForm::SpeedButton5Click()
 
 void TMainForm::SpeedButton3Click()
 {
-    const int w = m_treeView->width();
+    // a hidden tree's widget width means nothing: it keeps the width it was hidden with
+    const int w = m_treeView->isHidden() ? SavedTreeWidth : m_treeView->width();
     SavedTreeWidth = w;
     m_tiles->ArrangeEnabled = false;
     const bool nowVisible = m_treeView->isHidden();

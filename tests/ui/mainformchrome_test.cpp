@@ -1,0 +1,200 @@
+#include "ui/mainform.h"
+
+#include "ui/dashboardarea.h"
+#include "ui/launcherpanel.h"
+#include "ui/mainformfixture.h"
+#include "ui/titlestrip.h"
+
+#include <QLabel>
+#include <QLayout>
+#include <QMenu>
+#include <QScrollArea>
+#include <QSplitter>
+#include <QTest>
+#include <QToolButton>
+#include <QTreeView>
+#include <gtest/gtest.h>
+
+namespace gaugeloft {
+namespace {
+
+int TextWidth(const QLabel* label)
+{
+    return label->fontMetrics().horizontalAdvance(label->text());
+}
+
+struct ShownWindow : MainFormFixture {
+    ShownWindow()
+        : MainFormFixture(Example("desktop.json"))
+    {
+        window.Timer1Timer();  // shows the window
+        window.move(200, 150);
+        QCoreApplication::processEvents();
+    }
+};
+
+TEST(MainFormChrome, TitleStripLabelsAtTheThreeWidths)
+{
+    TitleStrip strip;
+    strip.SetComputerName(QStringLiteral("WORKSTATION"));
+    strip.SetClockText(QStringLiteral("12:30 "));
+    strip.show();
+    const int c = TextWidth(strip.ComputerLabel());
+    const int t = TextWidth(strip.TimeLabel());
+    const int s = TextWidth(strip.SensorsLabel());
+    const int m = TextWidth(strip.TimeSeparatorLabel());
+    struct Case {
+        int width;
+        bool separators, computer;
+    };
+    const Case cases[] = {
+        {c + t + s + m + 1, true, true},
+        {c + t + s + m, false, true},
+        {c + t, false, false},
+    };
+    for (const Case& k : cases) {
+        strip.resize(k.width, TitleStrip::kHeight);
+        SCOPED_TRACE(k.width);
+        EXPECT_EQ(strip.SensorsLabel()->isVisible(), k.separators);
+        EXPECT_EQ(strip.TimeSeparatorLabel()->isVisible(), k.separators);
+        EXPECT_EQ(strip.ComputerLabel()->isVisible(), k.computer);
+        EXPECT_TRUE(strip.TimeLabel()->isVisible());
+        EXPECT_EQ(strip.TimeLabel()->geometry().right(), k.width - 1);
+        if (k.separators) {
+            EXPECT_EQ(strip.SensorsLabel()->x(), c);
+            EXPECT_EQ(strip.TimeSeparatorLabel()->geometry().right() + 1, strip.TimeLabel()->x());
+        }
+    }
+}
+
+TEST(MainFormChrome, TreeToggleMovesTheLeftEdgeByTreeAndSplitter)
+{
+    ShownWindow f;
+    TMainForm& w = f.window;
+    ASSERT_EQ(w.TreeView()->width(), 149);
+    const QRect before = w.geometry();
+    const int dashboardLeft = w.SensorsPanel()->mapToGlobal(QPoint(0, 0)).x();
+
+    w.Launcher()->SpeedButton(3)->click();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(w.TreeView()->isHidden());
+    EXPECT_FALSE(w.Launcher()->SpeedButton(3)->isChecked());
+    EXPECT_EQ(w.geometry(), before.adjusted(153, 0, 0, 0));
+    EXPECT_EQ(w.SensorsPanel()->mapToGlobal(QPoint(0, 0)).x(), dashboardLeft);
+
+    w.Launcher()->SpeedButton(3)->click();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(w.TreeView()->isHidden());
+    EXPECT_EQ(w.geometry(), before);
+    EXPECT_EQ(w.TreeView()->width(), 149);
+    EXPECT_EQ(w.SavedTreeWidth, 149);
+}
+
+TEST(MainFormChrome, TogglesOfAHiddenWindowKeepItsBounds)
+{
+    MainFormFixture f(Example("desktop.json"));
+    TMainForm& w = f.window;
+    const QRect before = w.geometry();
+    w.SpeedButton3Click();
+    w.SpeedButton5Click();
+    EXPECT_TRUE(w.TreeView()->isHidden());
+    EXPECT_TRUE(w.TopPanel()->isHidden());
+    EXPECT_EQ(w.geometry(), before);
+    EXPECT_FALSE(w.Launcher()->SpeedButton(5)->isChecked());
+}
+
+TEST(MainFormChrome, TitleToggleChangesTheHeight)
+{
+    ShownWindow f;
+    TMainForm& w = f.window;
+    const QRect before = w.geometry();
+    w.Launcher()->SpeedButton(5)->click();
+    EXPECT_EQ(w.geometry(), before.adjusted(0, 0, 0, -TitleStrip::kHeight));
+    EXPECT_TRUE(w.SensorsPanel()->Timer2().isActive());  // re-arranged after the resize
+    EXPECT_TRUE(w.Tiles().ArrangeEnabled);
+    w.Launcher()->SpeedButton(5)->click();
+    EXPECT_EQ(w.geometry(), before);
+}
+
+TEST(MainFormChrome, SplitterDragWidensTheWindow)
+{
+    ShownWindow f;
+    TMainForm& w = f.window;
+    w.SavedTreeWidth = 120;  // as if the dashboard file had restored another width first
+    const QRect before = w.geometry();
+    w.Splitter()->setSizes({169, w.Splitter()->width() - 169 - TMainForm::kSplitterWidth});
+    w.Splitter1Moved();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w.geometry().width(), before.width() + 169 - 120);
+    EXPECT_EQ(w.geometry().left(), before.left());
+    EXPECT_EQ(w.SavedTreeWidth, 169);
+}
+
+TEST(MainFormChrome, MaximizingRemovesTheFrameAndPressesDoNotMove)
+{
+    ShownWindow f;
+    TMainForm& w = f.window;
+    EXPECT_EQ(w.FrameWidth(), TMainForm::kFrameWidth);
+    w.MaximizeToggle();
+    EXPECT_TRUE(w.isMaximized());
+    EXPECT_EQ(w.FrameWidth(), 0);
+    EXPECT_EQ(w.layout()->contentsMargins(), QMargins());
+
+    const QPoint at = w.pos();
+    QLabel* centre = w.TopPanel()->CentreLabel();
+    QTest::mousePress(centre, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseMove(centre, QPoint(60, 40));
+    QTest::mouseRelease(centre, Qt::LeftButton, {}, QPoint(60, 40));
+    EXPECT_EQ(w.pos(), at);
+
+    w.MaximizeToggle();
+    EXPECT_FALSE(w.isMaximized());
+    EXPECT_EQ(w.FrameWidth(), TMainForm::kFrameWidth);
+
+    // a double click on the strip's centre maximizes too
+    QTest::mouseDClick(centre, Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_TRUE(w.isMaximized());
+}
+
+TEST(MainFormChrome, SidePanelMenuAndDoubleClickOnTheDashboard)
+{
+    ShownWindow f;
+    TMainForm& w = f.window;
+    w.PopupMenu3Popup();
+    const QList<QAction*> items = w.SidePanelMenu()->actions();
+    ASSERT_EQ(items.size(), 7);
+    EXPECT_EQ(items[0]->text(), QStringLiteral("&Maximized"));
+    EXPECT_FALSE(items[0]->isChecked());
+    EXPECT_TRUE(items[1]->isChecked());  // title bar
+    EXPECT_TRUE(items[3]->isChecked());  // side panel
+    EXPECT_TRUE(items[4]->isEnabled());  // location
+    EXPECT_EQ(items[6]->text(), QStringLiteral("&Save View"));
+
+    w.SetSidePanelOnRight(true);
+    QCoreApplication::processEvents();
+    EXPECT_GT(w.Launcher()->x(), w.SensorsPanel()->mapTo(&w, QPoint(0, 0)).x());
+
+    w.SidePanelToggle();
+    w.PopupMenu3Popup();
+    EXPECT_FALSE(items[3]->isChecked());
+    EXPECT_FALSE(items[4]->isEnabled());
+
+    QTest::mouseDClick(w.SensorsPanel()->ScrollBox()->viewport(), Qt::LeftButton, {}, QPoint(3, 3));
+    EXPECT_FALSE(w.Launcher()->isHidden());
+}
+
+TEST(MainFormChrome, DraggingTheStripMovesAWindowWithoutWindowManager)
+{
+    ShownWindow f;
+    TMainForm& w = f.window;
+    const QPoint at = w.pos();
+    QLabel* computer = w.TopPanel()->ComputerLabel();
+    QTest::mousePress(computer, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseMove(computer, QPoint(45, 25));
+    QTest::mouseRelease(computer, Qt::LeftButton, {}, QPoint(45, 25));
+    // the offscreen platform offers no system move, so the window followed by itself
+    EXPECT_EQ(w.pos(), at + QPoint(40, 20));
+}
+
+} // namespace
+} // namespace gaugeloft
