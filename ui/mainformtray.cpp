@@ -3,6 +3,7 @@
 
 #include "ui/mainform.h"
 
+#include "platform/desktop/taskbarhint.h"
 #include "ui/appicon.h"
 
 #include <QApplication>
@@ -16,7 +17,7 @@ namespace gaugeloft {
 void TMainForm::BuildTray()
 {
     TrayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
-    SetTaskbarHidden = [](bool) { return false; };
+    SetTaskbarHidden = [this](bool hide) { return platform::SetSkipTaskbar(windowHandle(), hide); };
 
     m_trayMenu = new QMenu(this);
     m_trayMenu->setObjectName(QStringLiteral("PopupMenu4"));

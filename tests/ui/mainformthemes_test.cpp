@@ -23,8 +23,9 @@ QColor TextColorOf(const QWidget* widget)
 void ExpectTileColours(const TSensorFrame& tile, const ThemePalette& p)
 {
     SCOPED_TRACE(tile.TileNumber);
-    if (!tile.ShowsEmptyGreen())
+    if (!tile.ShowsEmptyGreen()) {
         EXPECT_EQ(tile.Value.Background, p.ValueBackColor);
+    }
     EXPECT_EQ(tile.Value.Color, p.TextColor);
     EXPECT_EQ(tile.Title.Background, p.TileColor);
     EXPECT_EQ(tile.Title.Color, p.TextColor);
