@@ -28,7 +28,6 @@ int main(int argc, char** argv)
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Gaugeloft"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Gaugeloft"));
     QApplication::setWindowIcon(gaugeloft::GaugeloftIcon());
 
     gaugeloft::platform::LinuxSourceHub hub;

@@ -53,7 +53,8 @@ void Stopwatch(QPainter& p, QPointF centre, qreal radius)
     p.drawLine(centre, centre + QPointF(radius * 0.5, -radius * 0.6));
 }
 
-void DrawGlyph(QPainter& p, int slot)
+// `outer`: the ink of strokes that stand on the panel itself, not on a light fill.
+void DrawGlyph(QPainter& p, int slot, const QColor& outer)
 {
     p.setRenderHint(QPainter::Antialiasing);
     switch (slot) {
@@ -69,7 +70,7 @@ void DrawGlyph(QPainter& p, int slot)
         font.setPixelSize(11);
         font.setBold(true);
         p.setFont(font);
-        p.setPen(kInk);
+        p.setPen(outer);
         p.drawText(QRectF(0, -1, 16, 11), Qt::AlignCenter, QStringLiteral("A"));
         p.setPen(QPen(kInk, 1.0));
         p.setBrush(QColor(0xF2, 0xD2, 0x6B));
@@ -116,7 +117,7 @@ void DrawGlyph(QPainter& p, int slot)
         break;
     }
     case kGlyphThemes: {
-        p.setPen(QPen(kInk, 1.0));
+        p.setPen(QPen(outer, 1.0));
         p.drawLine(QPointF(5, 12), QPointF(3, 15.5));
         p.drawLine(QPointF(11, 12), QPointF(13, 15.5));
         p.setBrush(Qt::white);
@@ -232,7 +233,7 @@ bool HasGlyph(int slot)
 
 } // namespace
 
-QIcon LauncherGlyph(int slot)
+QIcon LauncherGlyph(int slot, const QColor& outerInk)
 {
     if (!HasGlyph(slot))
         return {};
@@ -242,7 +243,7 @@ QIcon LauncherGlyph(int slot)
         picture.setDevicePixelRatio(ratio);
         picture.fill(Qt::transparent);
         QPainter p(&picture);
-        DrawGlyph(p, slot);
+        DrawGlyph(p, slot, outerInk.isValid() ? outerInk : kInk);
         p.end();
         icon.addPixmap(picture);
     }
@@ -262,6 +263,7 @@ LauncherPanel::LauncherPanel(QWidget* parent)
         button->setAutoRaise(true);
         button->setIconSize(QSize(16, 16));
         button->setIcon(LauncherGlyph(place.glyph));
+        button->setProperty("glyph", place.glyph);
         button->setFocusPolicy(Qt::TabFocus);
         const QString hint = QString::fromLatin1(place.hint);
         button->setToolTip(hint);
@@ -284,6 +286,13 @@ void LauncherPanel::SetPalette(const ThemePalette& palette)
     colors.setColor(QPalette::Button, ToQColor(palette.ChromeColor));
     colors.setColor(QPalette::ButtonText, ToQColor(palette.TextColor));
     setPalette(colors);
+    // glyph strokes on the panel follow the text colour, so they read on dark panels too
+    const QColor ink = ToQColor(palette.TextColor);
+    if (ink != m_glyphInk) {
+        m_glyphInk = ink;
+        for (QToolButton* button : m_buttons)
+            button->setIcon(LauncherGlyph(button->property("glyph").toInt(), ink));
+    }
     m_lineColor = ToQColor(palette.DimTextColor);
     m_lineColor.setAlpha(90);
     update();

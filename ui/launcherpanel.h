@@ -28,8 +28,9 @@ enum LauncherGlyphSlot : int {
     kGlyphAdd = 15,
 };
 
-// A 16x16 picture of a glyph slot, drawn in code; a null icon for other slots.
-QIcon LauncherGlyph(int slot);
+// A 16x16 picture of a glyph slot, drawn in code; a null icon for other slots. Strokes that
+// stand on the panel itself take `outerInk` (a dark grey when invalid).
+QIcon LauncherGlyph(int slot, const QColor& outerInk = QColor());
 
 class LauncherPanel : public QWidget {
     Q_OBJECT
@@ -49,6 +50,7 @@ protected:
 private:
     std::array<QToolButton*, 10> m_buttons {};
     QColor m_lineColor;
+    QColor m_glyphInk;
 };
 
 } // namespace gaugeloft

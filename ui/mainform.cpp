@@ -265,6 +265,8 @@ void TMainForm::PaintSurfaces()
     };
     colored(this, QPalette::Window, theme.ChromeColor);
     colored(this, QPalette::WindowText, theme.TextColor);
+    colored(this, QPalette::Button, theme.ChromeColor);
+    colored(this, QPalette::ButtonText, theme.TextColor);
     colored(m_splitter, QPalette::Window, theme.ChromeColor);
     m_topPanel->SetPalette(theme);
     m_launcher->SetPalette(theme);
@@ -274,6 +276,8 @@ void TMainForm::PaintSurfaces()
     tree.setColor(QPalette::Window, ToQColor(theme.TreeColor));
     tree.setColor(QPalette::Text, ToQColor(theme.TextColor));
     tree.setColor(QPalette::WindowText, ToQColor(theme.TextColor));
+    tree.setColor(QPalette::Button, ToQColor(theme.ChromeColor));  // its scroll bars
+    tree.setColor(QPalette::ButtonText, ToQColor(theme.TextColor));
     m_treeView->setPalette(tree);
 
     QPalette main = m_panel3->palette();

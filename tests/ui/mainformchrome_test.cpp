@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QMenu>
+#include <QScreen>
 #include <QScrollArea>
 #include <QSplitter>
 #include <QTest>
@@ -194,6 +195,17 @@ TEST(MainFormChrome, DraggingTheStripMovesAWindowWithoutWindowManager)
     QTest::mouseRelease(computer, Qt::LeftButton, {}, QPoint(45, 25));
     // the offscreen platform offers no system move, so the window followed by itself
     EXPECT_EQ(w.pos(), at + QPoint(40, 20));
+}
+
+TEST(MainFormChrome, SnapsToTheWorkAreaAfterAMove)
+{
+    ShownWindow f;
+    TMainForm& w = f.window;
+    const QRect area = w.screen()->availableGeometry();
+    w.move(area.left() + 7, area.top() + 9);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w.pos() == area.topLeft(); }, 2000));
+    w.move(area.left() + 40, area.top() + 9);  // only the top edge is near
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w.pos() == area.topLeft() + QPoint(40, 0); }, 2000));
 }
 
 } // namespace
