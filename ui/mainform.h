@@ -9,6 +9,7 @@
 #include "dashboard/tilelist.h"
 #include "sensors/provider.h"
 #include "sensors/sensortreemodel.h"
+#include "ui/liveoptions.h"
 #include "ui/sensortreeicons.h"
 
 #include <QPointer>
@@ -33,21 +34,6 @@ class DashboardArea;
 class LauncherPanel;
 class TileWidget;
 class TitleStrip;
-
-// The two options the tray behaviour reads live, where the Options dialog keeps them.
-class LiveOptions {
-public:
-    virtual ~LiveOptions() = default;
-    virtual bool HideInTaskbar() const = 0;
-    virtual bool ShowReminder() const = 0;
-};
-
-// A first run's options: nothing stored yet.
-class FirstRunOptions : public LiveOptions {
-public:
-    bool HideInTaskbar() const override { return false; }
-    bool ShowReminder() const override { return false; }
-};
 
 class TMainForm : public QWidget, public PollWindow, public TileHost, public ThemeView {
     Q_OBJECT
