@@ -73,6 +73,13 @@ int TTileList::AddTile(int before)
 
 void TTileList::RemoveTile(TSensorFrame& tile)
 {
+    Delete(tile);
+    if (m_tiles.empty())
+        AddTile(-1);
+}
+
+void TTileList::Delete(TSensorFrame& tile)
+{
     for (int i = Count() - 1; i >= 0; --i) {
         if (m_tiles[size_t(i)].get() != &tile)
             continue;
@@ -83,14 +90,18 @@ void TTileList::RemoveTile(TSensorFrame& tile)
         m_view.RestartArrangementTimer();
         break;
     }
-    if (m_tiles.empty())
-        AddTile(-1);
 }
 
 void TTileList::RemoveAll()
 {
     for (int i = Count() - 1; i >= 0; --i)
         RemoveTile(At(i));
+}
+
+void TTileList::DeleteAll()
+{
+    for (int i = Count() - 1; i >= 0; --i)
+        Delete(At(i));
 }
 
 int TTileList::FindEmptyTile() const

@@ -54,6 +54,7 @@ public:
     int AddTile(int before);   // before: a TileNumber, or -1 to append; returns the position
     void RemoveTile(TSensorFrame& tile);
     void RemoveAll();          // Delete All: from the last to the first
+    void DeleteAll();          // every tile, leaving none (a dashboard is about to be read)
     int FindEmptyTile() const;
     int TileIndexOfNumber(int tileNumber) const;
     int FindTileBySensor(const QString& identifier) const;
@@ -61,6 +62,7 @@ public:
     int TopMargin() const;
     void Timer2Timer();        // the arrangement pass
     void ForgetArrangement();  // LastColumns := -1, LastCount := 0 (a detection does this)
+    void RestartArrangement() { m_view.RestartArrangementTimer(); }
 
     void Highlight(TSensorFrame& tile, TColor color);
     void Unhighlight(TSensorFrame& tile);
@@ -98,6 +100,8 @@ public:
     int HighlightedTile = 0;
 
 private:
+    void Delete(TSensorFrame& tile);  // without the empty tile that keeps a list from being empty
+
     TileHost& m_host;
     TileListView& m_view;
     std::vector<std::unique_ptr<TSensorFrame>> m_tiles;

@@ -1,0 +1,76 @@
+#pragma once
+
+// The dashboard file: an INI file with the tiles of each provider (sensor, display type,
+// subtitle, in dashboard order), the window's geometry and view state and the theme. One file
+// per computer, written only on the user's command, with a shared file for first use.
+
+#include "dashboard/themecontroller.h"
+#include "dashboard/tilelist.h"
+#include "platform/inifile.h"
+
+#include <QRect>
+#include <QString>
+
+namespace gaugeloft {
+
+// The window as the dashboard file sees it.
+class DashboardWindow {
+public:
+    virtual ~DashboardWindow() = default;
+    virtual QRect WindowBounds() const = 0;               // left, top, width, height
+    virtual void SetWindowBounds(const QRect& bounds) = 0;
+    virtual int TreeWidth() const = 0;
+    virtual void SetTreeWidth(int width) = 0;              // the remembered width follows
+    virtual bool TreeVisible() const = 0;
+    virtual void ToggleTree() = 0;                         // with the window-size compensation
+    virtual bool TitleVisible() const = 0;
+    virtual void ToggleTitle() = 0;
+    virtual int WindowStateNumber() const = 0;             // 0 normal, 1 minimized, 2 maximized
+    virtual bool SetWindowStateNumber(int state) = 0;      // false: cannot be applied
+    virtual int SidePanelPlacement() const = 0;            // 3 left, 4 right
+    virtual bool SetSidePanelPlacement(int placement) = 0; // false: cannot be applied
+    virtual bool SidePanelVisible() const = 0;
+    virtual void SetSidePanelVisible(bool visible) = 0;
+    virtual void SetColorDialogColor(TColor color) = 0;
+    // The title and tree buttons show the visibility of their elements.
+    virtual void SyncToggleButtons() = 0;
+};
+
+// Where the file lives. Per computer "<base>.<computer>.ini" where base is the program's path
+// without extension, in the program's folder, or in `configFolder` when that folder cannot be
+// written. Reading falls back to the other folder's per-computer file, then to the shared
+// "<base>.ini" beside the program.
+struct DashboardFileLocation {
+    QString ExecutablePath;
+    QString ComputerName;
+    QString ConfigFolder;      // ${XDG_CONFIG_HOME:-~/.config}/gaugeloft
+    bool ProgramFolderWritable = true;
+};
+QString DashboardFileName(const DashboardFileLocation& location, bool forWriting);
+
+// "" for provider 0 (or below), "#n" otherwise.
+QString ProviderSuffix(int provider);
+
+// Tiles the file may ask for at most; a larger count is a damaged file.
+inline constexpr int kMaxDashboardTiles = 1024;
+
+struct DashboardParts {
+    DashboardWindow& Window;
+    ThemeController& Theme;
+    TTileList& Tiles;
+    int Provider;
+};
+
+// The file's new contents, from `existing` (the file as it is; nothing of it is removed).
+QByteArray SaveDashboardText(const QByteArray& existing, const DashboardParts& parts);
+// Applies a file's contents (empty: no file) to the window, theme and tiles.
+void LoadDashboardText(const QByteArray& text, const DashboardParts& parts);
+
+// Writes the dashboard to the file named for writing. On failure returns the message
+// "Unable to write to <path>" and the old file is intact; else an empty string.
+QString SaveDashboard(const DashboardFileLocation& location, const DashboardParts& parts,
+                      const platform::FileWriter& writer = {});
+// Reads the file named for reading (when there is none, every key takes its default).
+void LoadDashboard(const DashboardFileLocation& location, const DashboardParts& parts);
+
+} // namespace gaugeloft
