@@ -1,7 +1,9 @@
+#include "platform/settingsstore.h"
 #include "platform/sourcehub.h"
 #include "sensors/provider.h"
 #include "ui/appicon.h"
 #include "ui/mainform.h"
+#include "ui/optionsform.h"
 
 #include <QApplication>
 #include <QSystemTrayIcon>
@@ -33,10 +35,20 @@ int main(int argc, char** argv)
     gaugeloft::platform::LinuxSourceHub hub;
     gaugeloft::ProviderState provider(hub);
 
+    gaugeloft::platform::SettingsStore store(gaugeloft::platform::SettingsStore::DefaultPath());
     // hidden until the first poll has detected
     gaugeloft::TMainForm window(provider);
-    // what the Options dialog sets up at start, at its defaults for now: provider 0
-    provider.SetupProvider(0);
+    // the options next: they set the provider up
+    auto* options = new gaugeloft::TOptionsForm(store, QCoreApplication::applicationFilePath(), &window);
+    options->LoadSettings();
+    window.SetOptionsForm(options);
+    window.SetSettingsNotice([&store] {
+        const QString setAside = store.TakeSetAsideNotice();
+        if (setAside.isEmpty())
+            return QString();
+        return QStringLiteral("The settings file could not be read. It was kept as %1, "
+                              "and new settings were saved.").arg(setAside);
+    });
 
     window.TrayIcon()->show();  // for the whole run
     window.Timer1().start();

@@ -10,6 +10,9 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QHBoxLayout>
@@ -93,6 +96,15 @@ TMainForm::TMainForm(ProviderState& provider, QWidget* parent)
     resize(kClientWidth + 2 * kFrameWidth, kClientHeight + 2 * kFrameWidth);
     CentreOnScreen();
     m_topPanel->SetComputerName(ComputerName());
+    m_dashboardLocation.ExecutablePath = QCoreApplication::applicationFilePath();
+    m_dashboardLocation.ComputerName = ComputerName();
+    m_dashboardLocation.ConfigFolder =
+        QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)).filePath(QStringLiteral("gaugeloft"));
+    m_dashboardLocation.ProgramFolderWritable =
+        QFileInfo(QFileInfo(m_dashboardLocation.ExecutablePath).absolutePath()).isWritable();
+    ShowError = [this](const QString& text) {
+        QMessageBox::critical(this, QGuiApplication::applicationDisplayName(), text);
+    };
 
     BuildChrome();
     BuildTray();
@@ -237,6 +249,7 @@ void TMainForm::BuildMenus()
     // commands run once the menu has gone: they may open a box
     connect(m_add1, &QAction::triggered, this, &TMainForm::Add1Click, Qt::QueuedConnection);
     connect(m_deteleAll1, &QAction::triggered, this, &TMainForm::DeteleAll1Click, Qt::QueuedConnection);
+    connect(m_saveView1, &QAction::triggered, this, &TMainForm::SaveDashboard, Qt::QueuedConnection);
 
     m_popupMenu2 = new QMenu(this);
     m_popupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
@@ -580,7 +593,15 @@ void TMainForm::ConnectTileWidget(TileWidget* widget)
     connect(widget, &TileWidget::addTileRequested, this, [this](int before) { m_tiles->AddTile(before); });
     connect(widget, &TileWidget::removeTileRequested, this,
             [this](TSensorFrame* tile) { m_tiles->RemoveTile(*tile); });
-    // propertiesRequested: the properties dialog comes later
+    // once the menu or the click has finished, if the tile is still there
+    connect(widget, &TileWidget::propertiesRequested, this, [this](TSensorFrame* tile) {
+        for (int i = 0; i < m_tiles->Count(); ++i) {
+            if (&m_tiles->At(i) == tile) {
+                Properties1Click(*tile);
+                return;
+            }
+        }
+    }, Qt::QueuedConnection);
 }
 
 void TMainForm::FillDemoTiles(int count)

@@ -4,6 +4,7 @@
 // panel of tool buttons and the dashboard of tiles; it runs the poll cycle (Timer1), the
 // animation timer (Timer3) and owns the tile list and the tray icon.
 
+#include "dashboard/dashboardfile.h"
 #include "dashboard/pollcycle.h"
 #include "dashboard/themecontroller.h"
 #include "dashboard/tilelist.h"
@@ -24,6 +25,7 @@ class QLabel;
 class QMenu;
 class QAction;
 class QBoxLayout;
+class QDialog;
 class QSplitter;
 class QSystemTrayIcon;
 class QTreeView;
@@ -31,11 +33,16 @@ class QTreeView;
 namespace gaugeloft {
 
 class DashboardArea;
+class TOptionsForm;
 class LauncherPanel;
 class TileWidget;
 class TitleStrip;
 
-class TMainForm : public QWidget, public PollWindow, public TileHost, public ThemeView {
+class TMainForm : public QWidget,
+                  public PollWindow,
+                  public TileHost,
+                  public ThemeView,
+                  public DashboardWindow {
     Q_OBJECT
 public:
     static constexpr int kClientWidth = 784;
@@ -101,6 +108,27 @@ public:
     void SetSidePanelOnRight(bool right);
     void PopupMenu3Popup();
 
+    // Dashboard file.
+    void SetDashboardLocation(const DashboardFileLocation& location) { m_dashboardLocation = location; }
+    const DashboardFileLocation& DashboardLocation() const { return m_dashboardLocation; }
+    // How the dashboard file is written (tests put a failing writer in).
+    platform::FileWriter DashboardWriter;
+    // Shows an error message (tests replace it).
+    std::function<void(const QString& text)> ShowError;
+    // SpeedButton4, "&Save View": false when it could not be written (the message was shown).
+    bool SaveDashboard();
+    // The tile's "&Properties" and its double click.
+    void Properties1Click(TSensorFrame& tile);
+    // Runs before the properties dialog is shown modally (tests answer it).
+    std::function<int(QDialog& dialog)> ExecDialog;
+
+    // Options: set once at start-up (reads the stored options into the window and sets the
+    // provider up); SpeedButton8 opens it.
+    void SetOptionsForm(TOptionsForm* options);
+    void SpeedButton8Click();
+    // Where a settings file that could not be read was set aside, once (empty: nothing).
+    void SetSettingsNotice(std::function<QString()> notice) { m_settingsNotice = std::move(notice); }
+
     // Tray.
     void Show1Click();  // "&Show..."
     void Exit1Click();  // "E&xit"
@@ -151,6 +179,24 @@ public:
     void PaintSurfaces() override;
     void ShowAutoSwitch(bool on) override;
 
+    // DashboardWindow
+    QRect WindowBounds() const override;
+    void SetWindowBounds(const QRect& bounds) override;
+    int TreeWidth() const override;
+    void SetTreeWidth(int width) override;
+    bool TreeVisible() const override;
+    void ToggleTree() override { SpeedButton3Click(); }
+    bool TitleVisible() const override;
+    void ToggleTitle() override { SpeedButton5Click(); }
+    int WindowStateNumber() const override;
+    bool SetWindowStateNumber(int state) override;
+    int SidePanelPlacement() const override;
+    bool SetSidePanelPlacement(int placement) override;
+    bool SidePanelVisible() const override;
+    void SetSidePanelVisible(bool visible) override;
+    void SetColorDialogColor(TColor color) override { m_colorDialogColor = color; }
+    void SyncToggleButtons() override;
+
     // TileHost
     HardwareTree& Tree() override { return m_tree; }
     bool ShowFahrenheit() const override;
@@ -182,6 +228,7 @@ private:
     void BuildChrome();
     void BuildTray();
     void SetFrameWidth(int width);
+    void ApplyOptions(int openedTheme);
     void SnapToWorkArea();
     bool ChromeMouseEvent(QWidget* widget, QEvent* event);
     void CentreOnScreen();
@@ -226,12 +273,16 @@ private:
     QSystemTrayIcon* m_trayIcon = nullptr;
     QMenu* m_trayMenu = nullptr;
     FirstRunOptions m_firstRunOptions;
-    const LiveOptions* m_options = &m_firstRunOptions;
+    const LiveOptions* m_liveOptions = &m_firstRunOptions;
+    TOptionsForm* m_options = nullptr;
+    std::function<QString()> m_settingsNotice;
     bool m_reminderShown = false;
     bool m_ending = false;
     bool m_sidePanelRight = false;
     int m_frameWidth = kFrameWidth;
     QTimer m_snapTimer;
+    DashboardFileLocation m_dashboardLocation;
+    TColor m_colorDialogColor = 0;
     QPoint m_movePress;       // where a press on the chrome began, global
     bool m_movePressed = false;
 

@@ -68,6 +68,8 @@ void TMainForm::BuildChrome()
     connect(button(6), &QToolButton::clicked, this, &TMainForm::SpeedButton6Click);
     connect(button(7), &QToolButton::clicked, this, &TMainForm::SpeedButton7Click);
     connect(button(10), &QToolButton::clicked, this, &TMainForm::SpeedButton10Click);
+    connect(button(4), &QToolButton::clicked, this, &TMainForm::SaveDashboard);
+    connect(m_saveView2, &QAction::triggered, this, &TMainForm::SaveDashboard, Qt::QueuedConnection);
     connect(m_splitter, &QSplitter::splitterMoved, this, &TMainForm::Splitter1Moved);
     connect(m_sensorsPanel, &DashboardArea::backgroundDoubleClicked, this, &TMainForm::SidePanelToggle);
 
@@ -113,15 +115,6 @@ void TMainForm::ShowAutoSwitch(bool on)
 void TMainForm::RunThemeCheck()
 {
     m_theme.ScheduleCheck(m_poll->Now().time());
-}
-
-// Until the dashboard file is read, the theme takes the values a missing file gives.
-void TMainForm::LoadDashboard()
-{
-    m_theme.ApplyPreset(m_theme.CurrentTheme);
-    m_theme.FallbackTheme = m_theme.CurrentTheme;
-    m_theme.SetAutoSwitch(m_theme.AutoSwitch());
-    m_theme.CustomThemeActive = false;
 }
 
 // ---- toggles

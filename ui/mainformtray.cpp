@@ -40,7 +40,7 @@ void TMainForm::BuildTray()
 
 void TMainForm::SetLiveOptions(const LiveOptions* options)
 {
-    m_options = options ? options : &m_firstRunOptions;
+    m_liveOptions = options ? options : &m_firstRunOptions;
 }
 
 void TMainForm::Show1Click()
@@ -72,7 +72,7 @@ void TMainForm::TrayDoubleClick()
 // Without a tray to come back from, the taskbar button stays: it is the way back.
 void TMainForm::ApplyTaskbarOption()
 {
-    const bool hide = m_options->HideInTaskbar() && TrayAvailable && TrayAvailable();
+    const bool hide = m_liveOptions->HideInTaskbar() && TrayAvailable && TrayAvailable();
     if (SetTaskbarHidden)
         SetTaskbarHidden(hide);
 }
@@ -91,7 +91,7 @@ void TMainForm::closeEvent(QCloseEvent* event)
     hide();
     if (!allowed) {
         event->ignore();
-        if (!m_ending && m_options->ShowReminder() && !m_reminderShown) {
+        if (!m_ending && m_liveOptions->ShowReminder() && !m_reminderShown) {
             m_reminderShown = true;
             m_trayIcon->showMessage(ThemeController::kTitle, kReminderText, QSystemTrayIcon::Information,
                                     kReminderMs);

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QTemporaryDir>
 
 namespace gaugeloft {
 
@@ -28,8 +29,12 @@ struct MainFormFixture {
         , provider(hub)
         , window(provider)
     {
+        // a dashboard file of its own, none at first
+        window.SetDashboardLocation({folder.filePath(QStringLiteral("gaugeloft")), QStringLiteral("TEST"),
+                                     folder.filePath(QStringLiteral("config")), true});
         provider.SetupProvider(0);
     }
+    QTemporaryDir folder;
     platform::LinuxSourceHub hub;
     ProviderState provider;
     TMainForm window;
