@@ -20,6 +20,7 @@ inline QString Example(const char* name)
 }
 
 struct MainFormFixture {
+    virtual ~MainFormFixture() = default;
     explicit MainFormFixture(const QString& file)
         : hub([&] {
             platform::SourceHubOptions options;
