@@ -127,6 +127,8 @@ TMainForm::TMainForm(ProviderState& provider, QWidget* parent)
     qApp->installEventFilter(this);
     // sizes are right before the first show: the first tiles are placed from them
     layout()->activate();
+    // the tree's width once the splitter has its real width (set earlier, it is squeezed)
+    m_splitter->setSizes({kTreeWidth, m_splitter->width() - kTreeWidth - m_splitter->handleWidth()});
 }
 
 TMainForm::~TMainForm()

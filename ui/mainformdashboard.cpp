@@ -74,7 +74,7 @@ void TMainForm::SetWindowBounds(const QRect& bounds)
         }
     }
     setGeometry(wanted);
-    layout()->activate();  // a hidden window lays out only when shown; the tree width needs it now
+    layout()->activate();
 }
 
 int TMainForm::TreeWidth() const

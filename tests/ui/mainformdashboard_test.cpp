@@ -13,6 +13,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QSplitter>
+#include <QTest>
 #include <QToolButton>
 #include <QTreeView>
 #include <gtest/gtest.h>
@@ -127,6 +128,15 @@ TEST(MainFormDashboard, PropertiesDialogAppliesOnlyOnOk)
     w.Properties1Click(tile);
     EXPECT_EQ(tile.Subtitle.Text, QStringLiteral("Renamed"));
     EXPECT_EQ(tile.DisplayType, dtPie);
+}
+
+TEST(MainFormDashboard, ProbeTreeWidthAfterShow)
+{
+    MainFormFixture f(Example("desktop.json"));
+    f.window.Timer1Timer();
+    QTest::qWait(500);
+    EXPECT_EQ(f.window.TreeView()->width(), 149);
+    EXPECT_EQ(f.window.size(), QSize(792, 449));
 }
 
 TEST(MainFormDashboard, AnUnreachablePlaceIsCentred)

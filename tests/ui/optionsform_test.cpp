@@ -1,0 +1,452 @@
+#include "ui/optionsform.h"
+
+#include "platform/autostart.h"
+#include "sensors/providertable.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace gaugeloft {
+namespace {
+
+const QString kExe = QStringLiteral("/opt/gaugeloft/bin/gaugeloft");
+const QString kKey = TOptionsForm::kSettingsKey;
+constexpr char kConfigVar[] = "XDG_CONFIG_HOME";
+
+// XDG_CONFIG_HOME points into a fresh directory for the object's life.
+class ConfigHome {
+public:
+    explicit ConfigHome(const QString& path)
+        : m_had(qEnvironmentVariableIsSet(kConfigVar)), m_old(qgetenv(kConfigVar))
+    {
+        qputenv(kConfigVar, path.toUtf8());
+    }
+    ~ConfigHome()
+    {
+        if (m_had)
+            qputenv(kConfigVar, m_old);
+        else
+            qunsetenv(kConfigVar);
+    }
+
+private:
+    bool m_had;
+    QByteArray m_old;
+};
+
+// The store file and the autostart entry in a temporary config directory, and a dialog whose
+// hooks record instead of opening windows.
+struct Sandbox {
+    explicit Sandbox(QWidget* parent = nullptr) : dialog(store, kExe, parent)
+    {
+        dialog.ConfirmProviderChange = [this](const QString& text, const QPoint& topLeft) {
+            questions.push_back(text);
+            questionAt = topLeft;
+            return answer;
+        };
+        dialog.OpenUrl = [this](const QUrl& url) { urls.push_back(url); };
+        dialog.ShowError = [this](const QString& text) { errors.push_back(text); };
+    }
+
+    void WriteEntry(const QString& exec) const
+    {
+        const QString path = platform::AutostartPath();
+        ASSERT_TRUE(path.startsWith(dir.path()));
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(path).path()));
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("[Desktop Entry]\nType=Application\nName=Gaugeloft\nExec=" + exec.toUtf8() + "\n");
+    }
+
+    std::optional<std::uint32_t> Stored(const QString& name) const
+    {
+        const std::optional<platform::SettingsValue> value = store.Read(kKey, name);
+        if (!value || value->Type != platform::SettingsType::DWord)
+            return std::nullopt;
+        return value->Number;
+    }
+
+    QTemporaryDir dir;
+    ConfigHome home{dir.path()};
+    platform::SettingsStore store{platform::SettingsStore::DefaultPath()};
+    TOptionsForm dialog;
+    bool answer = true;
+    std::vector<QString> questions;
+    QPoint questionAt;
+    std::vector<QUrl> urls;
+    std::vector<QString> errors;
+};
+
+std::vector<QCheckBox*> OptionBoxes(const TOptionsForm& d)
+{
+    return {d.TaskbarBox(), d.ReminderBox(), d.KeepInTrayBox(), d.FahrenheitBox(),
+            d.WebUpdateBox(), d.RefresherBox()};
+}
+
+TEST(OptionsForm, ControlsAndAccessibility)
+{
+    Sandbox s;
+    TOptionsForm& d = s.dialog;
+    EXPECT_EQ(d.windowTitle(), "Options");
+    ASSERT_EQ(d.Tabs()->count(), 2);
+    EXPECT_EQ(d.Tabs()->tabText(0), "General");
+    EXPECT_EQ(d.Tabs()->tabText(1), "Advanced");
+    EXPECT_EQ(d.ColorThemeGroup()->title(), "Color Theme");
+    EXPECT_TRUE(d.DarkRadio()->isChecked());
+    EXPECT_EQ(d.AutostartBox()->text(), "Load Dashboard application at &login");
+    EXPECT_EQ(d.RefresherBox()->text(), "Use the &refresher interface for data caching");
+    ASSERT_EQ(d.ProviderList()->count(), kProviderCount);
+    for (int i = 0; i < kProviderCount; ++i)
+        EXPECT_EQ(d.ProviderList()->itemText(i), kProviders[i].listText);
+    ASSERT_EQ(d.RateList()->count(), 3);
+    EXPECT_EQ(d.RateList()->itemText(1), "10 - Balanced mode");
+    EXPECT_TRUE(d.OkButton()->isDefault());
+    EXPECT_EQ(d.CancelButton()->text(), "&Cancel");
+
+    // Every button has a mnemonic or a name; every list a buddy label.
+    for (QAbstractButton* button : d.findChildren<QAbstractButton*>()) {
+        if (qobject_cast<QTabBar*>(button->parentWidget()))
+            continue;  // the tab bar's scroll arrows
+        SCOPED_TRACE(button->text().toStdString());
+        EXPECT_TRUE(button->text().contains('&') || !button->accessibleName().isEmpty());
+    }
+    for (QComboBox* list : {d.ProviderList(), d.RateList()}) {
+        bool labelled = false;
+        for (QLabel* label : d.findChildren<QLabel*>())
+            labelled = labelled || (label->buddy() == list && label->text().contains('&'));
+        EXPECT_TRUE(labelled);
+    }
+
+    d.show();
+    EXPECT_EQ(d.minimumSize(), d.maximumSize());  // fixed size
+    EXPECT_EQ(d.focusWidget(), d.AutoThemeBox());
+    EXPECT_TRUE(d.ColorThemeGroup()->isAncestorOf(d.focusWidget()));
+    // Tab order follows the layout.
+    const std::vector<QWidget*> order = {d.AutoThemeBox(), d.DarkRadio(), d.GrayRadio(),
+                                         d.LightRadio(), d.AutostartBox(), d.TaskbarBox()};
+    for (std::size_t i = 1; i < order.size(); ++i)
+        EXPECT_EQ(order[i - 1]->nextInFocusChain(), order[i]) << i;
+}
+
+TEST(OptionsForm, FirstRunWithoutSettingsKey)
+{
+    for (const bool entry : {false, true}) {
+        SCOPED_TRACE(entry);
+        Sandbox s;
+        if (entry)
+            s.WriteEntry(kExe);
+        s.dialog.Tabs()->setCurrentIndex(1);
+        s.dialog.show();
+        EXPECT_EQ(s.dialog.Tabs()->currentIndex(), 0);
+        EXPECT_EQ(s.dialog.AutostartBox()->isChecked(), entry);
+        for (QCheckBox* box : OptionBoxes(s.dialog))
+            EXPECT_FALSE(box->isChecked()) << box->text().toStdString();
+        EXPECT_EQ(s.dialog.ProviderList()->currentIndex(), 0);
+        EXPECT_EQ(s.dialog.RateList()->currentIndex(), 2);
+        EXPECT_EQ(s.dialog.AnimationInterval(), 40);
+        EXPECT_FALSE(s.dialog.StartupCheck);
+        EXPECT_FALSE(s.dialog.HideInTaskbar());
+        EXPECT_FALSE(s.dialog.ShowReminder());
+        EXPECT_TRUE(s.dialog.DarkRadio()->isChecked());
+        EXPECT_FALSE(s.store.KeyExists(kKey));  // showing writes nothing
+    }
+}
+
+TEST(OptionsForm, MissingValuesTakeTheirDefaults)
+{
+    Sandbox s;
+    s.store.WriteDWord(kKey, "Hide in Taskbar", 1);
+    s.store.WriteDWord(kKey, "Show Fahrenheit", 7);  // any non-zero is true
+    s.dialog.LoadSettings();
+    EXPECT_TRUE(s.dialog.TaskbarBox()->isChecked());
+    EXPECT_TRUE(s.dialog.ReminderBox()->isChecked());
+    EXPECT_TRUE(s.dialog.WebUpdateBox()->isChecked());
+    EXPECT_TRUE(s.dialog.KeepInTrayBox()->isChecked());
+    EXPECT_TRUE(s.dialog.FahrenheitBox()->isChecked());
+    EXPECT_FALSE(s.dialog.RefresherBox()->isChecked());
+    EXPECT_TRUE(s.dialog.HideInTaskbar());
+    EXPECT_TRUE(s.dialog.ShowReminder());
+    EXPECT_TRUE(s.dialog.StartupCheck);
+
+    // StartupCheck comes from the first load only.
+    s.store.WriteDWord(kKey, "Do Web Update", 0);
+    s.store.WriteDWord(kKey, "Hide Reminder", 0);
+    s.dialog.LoadSettings();
+    EXPECT_FALSE(s.dialog.WebUpdateBox()->isChecked());
+    EXPECT_FALSE(s.dialog.ShowReminder());
+    EXPECT_TRUE(s.dialog.StartupCheck);
+}
+
+TEST(OptionsForm, ListIndicesOutsideTheListsAreIgnored)
+{
+    struct Case {
+        std::uint32_t provider, rate;
+        int expectedProvider, expectedInterval;
+    };
+    const Case cases[] = {
+        {0, 1, 0, 100},
+        {1, 2, 1, 40},
+        {2, 3, 1, 200},  // kept: provider 1, rate 0
+        {0xFFFFFFFF, 0xFFFFFFFF, 1, 200},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.provider << ' ' << c.rate);
+        Sandbox s;
+        s.store.WriteDWord(kKey, "WMI Provider", c.provider);
+        s.store.WriteDWord(kKey, "Performance FPS", c.rate);
+        s.dialog.ProviderList()->setCurrentIndex(1);
+        s.dialog.RateList()->setCurrentIndex(0);
+        s.dialog.LoadSettings();
+        EXPECT_EQ(s.dialog.ProviderList()->currentIndex(), c.expectedProvider);
+        EXPECT_EQ(s.dialog.AnimationInterval(), c.expectedInterval);
+    }
+}
+
+TEST(OptionsForm, ValueOfTheWrongTypeCountsAsMissing)
+{
+    Sandbox s;
+    s.store.WriteString(kKey, "Keep in SysTray", "0");
+    s.store.WriteString(kKey, "Performance FPS", "1");
+    s.store.WriteDWord(kKey, "Show Fahrenheit", 1);  // read after the bad ones
+    EXPECT_NO_THROW(s.dialog.LoadSettings());
+    EXPECT_TRUE(s.dialog.KeepInTrayBox()->isChecked());
+    EXPECT_EQ(s.dialog.RateList()->currentIndex(), 2);
+    EXPECT_TRUE(s.dialog.FahrenheitBox()->isChecked());
+    EXPECT_NO_THROW(s.dialog.show());
+    EXPECT_TRUE(s.dialog.isVisible());
+}
+
+TEST(OptionsForm, OkWritesOrRemovesTheAutostartEntry)
+{
+    for (const bool enable : {false, true}) {
+        SCOPED_TRACE(enable);
+        Sandbox s;
+        s.WriteEntry("/usr/local/bin/elsewhere");
+        s.dialog.show();
+        EXPECT_FALSE(s.dialog.AutostartBox()->isChecked());  // another program's path
+        s.dialog.AutostartBox()->setChecked(enable);
+        s.dialog.OkButton()->click();
+        EXPECT_EQ(s.dialog.result(), QDialog::Accepted);
+        EXPECT_EQ(QFileInfo::exists(platform::AutostartPath()), enable);
+        EXPECT_EQ(platform::AutostartEnabled(kExe), enable);
+    }
+}
+
+TEST(OptionsForm, ClosingRestoresTheLiveBoxes)
+{
+    const std::vector<std::function<void(TOptionsForm&)>> closers = {
+        [](TOptionsForm& d) { d.CancelButton()->click(); },
+        [](TOptionsForm& d) { d.close(); },
+    };
+    for (std::size_t i = 0; i < closers.size(); ++i) {
+        SCOPED_TRACE(i);
+        Sandbox s;
+        s.store.WriteDWord(kKey, "Hide in Taskbar", 0);
+        s.store.WriteDWord(kKey, "Hide Reminder", 1);
+        s.dialog.show();
+        s.dialog.TaskbarBox()->click();
+        s.dialog.ReminderBox()->click();
+        EXPECT_FALSE(s.dialog.HideInTaskbar());  // not the clicked boxes
+        EXPECT_TRUE(s.dialog.ShowReminder());
+        closers[i](s.dialog);
+        EXPECT_FALSE(s.dialog.isVisible());
+        EXPECT_EQ(s.dialog.result(), QDialog::Rejected);
+        EXPECT_FALSE(s.dialog.TaskbarBox()->isChecked());
+        EXPECT_TRUE(s.dialog.ReminderBox()->isChecked());
+        EXPECT_EQ(s.Stored("Hide in Taskbar"), 0u);
+        s.dialog.show();
+        EXPECT_FALSE(s.dialog.TaskbarBox()->isChecked());
+        EXPECT_TRUE(s.dialog.ReminderBox()->isChecked());
+    }
+}
+
+TEST(OptionsForm, ProviderChangeNeedsConfirmation)
+{
+    Sandbox s;
+    s.dialog.CurrentProvider = 0;
+    s.dialog.show();
+    s.dialog.AutostartBox()->setChecked(true);
+    s.dialog.ProviderList()->setCurrentIndex(1);
+    s.answer = false;
+    s.dialog.OkButton()->click();
+    ASSERT_EQ(s.questions.size(), 1u);
+    EXPECT_EQ(s.questions[0], "Changing Monitoring Provider requires full reload.\n"
+                              "Unsaved Dashboard changes will be lost. Continue?");
+    EXPECT_EQ(s.questionAt, s.dialog.mapToGlobal(QPoint(-10, 100)));
+    EXPECT_TRUE(s.dialog.isVisible());
+    EXPECT_NE(s.dialog.result(), QDialog::Accepted);
+    EXPECT_FALSE(s.store.KeyExists(kKey));
+    EXPECT_FALSE(QFileInfo::exists(platform::AutostartPath()));
+
+    s.answer = true;
+    s.dialog.OkButton()->click();
+    EXPECT_EQ(s.questions.size(), 2u);
+    EXPECT_FALSE(s.dialog.isVisible());
+    EXPECT_EQ(s.dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(s.Stored("WMI Provider"), 1u);
+}
+
+TEST(OptionsForm, OkSavesEveryValue)
+{
+    struct Case {
+        bool taskbar, reminder, webUpdate, refresher, keepInTray, fahrenheit;
+        int provider, rate, interval;
+    };
+    const Case cases[] = {
+        {true, false, true, false, true, false, 1, 0, 200},
+        {false, true, false, true, false, true, 0, 1, 100},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.provider);
+        Sandbox s;
+        s.dialog.CurrentProvider = c.provider;  // unchanged: no question
+        s.dialog.show();
+        s.dialog.TaskbarBox()->setChecked(c.taskbar);
+        s.dialog.ReminderBox()->setChecked(c.reminder);
+        s.dialog.WebUpdateBox()->setChecked(c.webUpdate);
+        s.dialog.RefresherBox()->setChecked(c.refresher);
+        s.dialog.KeepInTrayBox()->setChecked(c.keepInTray);
+        s.dialog.FahrenheitBox()->setChecked(c.fahrenheit);
+        s.dialog.ProviderList()->setCurrentIndex(c.provider);
+        s.dialog.RateList()->setCurrentIndex(c.rate);
+        s.dialog.OkButton()->click();
+        EXPECT_TRUE(s.questions.empty());
+        EXPECT_EQ(s.dialog.result(), QDialog::Accepted);
+        EXPECT_FALSE(s.dialog.isVisible());
+
+        const std::pair<const char*, std::uint32_t> expected[] = {
+            {"Hide in Taskbar", c.taskbar},   {"Hide Reminder", c.reminder},
+            {"Do Web Update", c.webUpdate},   {"WMI refresher", c.refresher},
+            {"Keep in SysTray", c.keepInTray}, {"Show Fahrenheit", c.fahrenheit},
+            {"WMI Provider", std::uint32_t(c.provider)},
+            {"Performance FPS", std::uint32_t(c.rate)},
+        };
+        for (const auto& [name, value] : expected)
+            EXPECT_EQ(s.Stored(name), value) << name;
+        EXPECT_EQ(s.dialog.HideInTaskbar(), c.taskbar);
+        EXPECT_EQ(s.dialog.ShowReminder(), c.reminder);
+        EXPECT_EQ(s.dialog.AnimationInterval(), c.interval);
+    }
+}
+
+TEST(OptionsForm, FailedSaveShowsErrorAndStaysOpen)
+{
+    struct Case {
+        bool storeFails;  // else the autostart directory cannot be made
+        const char* message;
+    };
+    const Case cases[] = {
+        {true, "Failed to set data for 'Hide in Taskbar'"},
+        {false, "Failed to set data for 'Gaugeloft'"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        Sandbox s;
+        if (c.storeFails) {
+            s.store.Writer = [](const QString&, const QByteArray&, QString* error) {
+                if (error)
+                    *error = QStringLiteral("disk full");
+                return false;
+            };
+        } else {
+            QFile blocker(QFileInfo(platform::AutostartPath()).path());  // a file, not a folder
+            ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+        }
+        s.dialog.show();
+        s.dialog.AutostartBox()->setChecked(true);
+        s.dialog.TaskbarBox()->setChecked(true);
+        s.dialog.OkButton()->click();
+        ASSERT_EQ(s.errors.size(), 1u);
+        EXPECT_EQ(s.errors[0], c.message);
+        EXPECT_TRUE(s.dialog.isVisible());
+        EXPECT_NE(s.dialog.result(), QDialog::Accepted);
+        EXPECT_FALSE(s.store.KeyExists(kKey));
+        EXPECT_FALSE(s.dialog.HideInTaskbar());
+    }
+}
+
+TEST(OptionsForm, AutomaticSwitchDisablesTheThemeRadios)
+{
+    Sandbox s;
+    TOptionsForm& d = s.dialog;
+    const auto radiosEnabled = [&d] {
+        const bool dark = d.DarkRadio()->isEnabled();
+        EXPECT_EQ(d.GrayRadio()->isEnabled(), dark);
+        EXPECT_EQ(d.LightRadio()->isEnabled(), dark);
+        return dark;
+    };
+    {
+        const QSignalBlocker quiet(d.AutoThemeBox());
+        d.AutoThemeBox()->setChecked(true);
+    }
+    EXPECT_TRUE(radiosEnabled());
+    d.show();  // the rule is applied on showing
+    EXPECT_FALSE(radiosEnabled());
+    d.AutoThemeBox()->click();
+    EXPECT_TRUE(radiosEnabled());
+    d.AutoThemeBox()->click();
+    EXPECT_FALSE(radiosEnabled());
+}
+
+TEST(OptionsForm, ShownCentredBelowTheParentTop)
+{
+    struct Case {
+        int left, top, widthOverDialog, expectedOffset;
+    };
+    const Case cases[] = {
+        {100, 200, 101, 50},
+        {300, 40, -3, -1},  // halved toward zero
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.widthOverDialog);
+        QWidget parent;
+        Sandbox s(&parent);
+        s.dialog.show();
+        const int dialogWidth = s.dialog.frameGeometry().width();
+        s.dialog.hide();
+        parent.setGeometry(c.left, c.top, 400, 300);
+        parent.show();
+        const int frameExtra = parent.frameGeometry().width() - parent.width();
+        parent.resize(dialogWidth + c.widthOverDialog - frameExtra, 300);
+        const QRect frame = parent.frameGeometry();
+        ASSERT_EQ(frame.width(), dialogWidth + c.widthOverDialog);
+        s.dialog.show();
+        EXPECT_EQ(s.dialog.frameGeometry().topLeft(),
+                  QPoint(frame.left() + c.expectedOffset, frame.top() + 50));
+    }
+}
+
+TEST(OptionsForm, WebPageOpensTheProviderSite)
+{
+    const char* const pages[] = {
+        "https://docs.kernel.org/hwmon/",
+        "https://github.com/LibreHardwareMonitor/LibreHardwareMonitor",
+    };
+    Sandbox s;
+    for (int i = 0; i < kProviderCount; ++i) {
+        s.dialog.ProviderList()->setCurrentIndex(i);
+        s.dialog.WebPageButton()->click();
+        ASSERT_EQ(s.urls.size(), std::size_t(i + 1));
+        EXPECT_EQ(s.urls.back(), QUrl(pages[i]));
+    }
+}
+
+} // namespace
+} // namespace gaugeloft

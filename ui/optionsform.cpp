@@ -1,0 +1,341 @@
+#include "ui/optionsform.h"
+
+#include "platform/autostart.h"
+#include "sensors/providertable.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QShowEvent>
+#include <QTabWidget>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include <cstdint>
+#include <iterator>
+#include <optional>
+#include <utility>
+
+namespace gaugeloft {
+
+namespace {
+
+const QString kHideInTaskbar = QStringLiteral("Hide in Taskbar");
+const QString kHideReminder = QStringLiteral("Hide Reminder");  // 1: the balloon is shown
+const QString kDoWebUpdate = QStringLiteral("Do Web Update");
+const QString kRefresher = QStringLiteral("WMI refresher");
+const QString kKeepInSysTray = QStringLiteral("Keep in SysTray");
+const QString kShowFahrenheit = QStringLiteral("Show Fahrenheit");
+const QString kProvider = QStringLiteral("WMI Provider");
+const QString kPerformance = QStringLiteral("Performance FPS");
+
+const char* const kProviderPages[] = {
+    "https://docs.kernel.org/hwmon/",
+    "https://github.com/LibreHardwareMonitor/LibreHardwareMonitor",
+};
+static_assert(std::size(kProviderPages) == kProviderCount);
+
+constexpr int kParentTopOffset = 50;
+constexpr int kNoteChars = 52;  // width of the wrapped notes, in average characters
+
+QLabel* Note(const QString& text, QWidget* parent)
+{
+    auto* label = new QLabel(text, parent);
+    label->setWordWrap(true);
+    label->setForegroundRole(QPalette::PlaceholderText);
+    label->setFixedWidth(label->fontMetrics().averageCharWidth() * kNoteChars);
+    return label;
+}
+
+} // namespace
+
+TOptionsForm::TOptionsForm(platform::SettingsStore& store, QString executablePath, QWidget* parent)
+    : QDialog(parent), m_store(store), m_executable(std::move(executablePath))
+{
+    setWindowTitle(tr("Options"));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setWindowFlag(Qt::MSWindowsFixedSizeDialogHint, true);
+
+    m_tabs = new QTabWidget(this);
+
+    // General
+    auto* general = new QWidget(m_tabs);
+    m_themeGroup = new QGroupBox(tr("Color Theme"), general);
+    m_autoTheme = new QCheckBox(tr("&Switch automatically (theme follows the Sun)"), m_themeGroup);
+    m_dark = new QRadioButton(tr("&Dark"), m_themeGroup);
+    m_gray = new QRadioButton(tr("&Gray"), m_themeGroup);
+    m_light = new QRadioButton(tr("&Light"), m_themeGroup);
+    m_dark->setChecked(true);
+    auto* themeLayout = new QVBoxLayout(m_themeGroup);
+    themeLayout->addWidget(m_autoTheme);
+    auto* radios = new QHBoxLayout;
+    radios->addWidget(m_dark);
+    radios->addWidget(m_gray);
+    radios->addWidget(m_light);
+    radios->addStretch();
+    themeLayout->addLayout(radios);
+
+    auto* appGroup = new QGroupBox(tr("Application"), general);
+    // Manages the XDG autostart entry.
+    m_autostart = new QCheckBox(tr("Load Dashboard application at &login"), appGroup);
+    m_taskbar = new QCheckBox(tr("Do not show in &Taskbar active applications"), appGroup);
+    m_reminder = new QCheckBox(tr("Show a reminder &Baloon Tip when minimized"), appGroup);
+    m_keepInTray = new QCheckBox(tr("Keep &Running in background in System tray"), appGroup);
+    m_fahrenheit = new QCheckBox(tr("Show temperature readings in &Fahrenheit"), appGroup);
+    m_webUpdate = new QCheckBox(tr("Check for application Web &Updates on launch"), appGroup);
+    auto* appLayout = new QVBoxLayout(appGroup);
+    for (QCheckBox* box : {m_autostart, m_taskbar, m_reminder, m_keepInTray, m_fahrenheit, m_webUpdate})
+        appLayout->addWidget(box);
+
+    auto* generalLayout = new QVBoxLayout(general);
+    generalLayout->addWidget(m_themeGroup);
+    generalLayout->addWidget(appGroup);
+    generalLayout->addStretch();
+    m_tabs->addTab(general, tr("General"));
+
+    // Advanced
+    auto* advanced = new QWidget(m_tabs);
+    auto* providerGroup = new QGroupBox(tr("Monitoring Provider"), advanced);
+    auto* providerLabel = new QLabel(tr("&Provider:"), providerGroup);
+    m_provider = new QComboBox(providerGroup);
+    for (const ProviderInfo& provider : kProviders)
+        m_provider->addItem(QString::fromUtf8(provider.listText));
+    m_provider->setCurrentIndex(0);
+    m_provider->setAccessibleName(tr("Monitoring Provider"));
+    providerLabel->setBuddy(m_provider);
+    m_webPage = new QPushButton(tr("Web Page..."), providerGroup);
+    m_webPage->setAutoDefault(false);
+    m_webPage->setAccessibleName(tr("Provider Web Page"));
+    auto* providerRow = new QHBoxLayout;
+    providerRow->addWidget(providerLabel);
+    providerRow->addWidget(m_provider, 1);
+    providerRow->addWidget(m_webPage);
+    auto* providerLayout = new QVBoxLayout(providerGroup);
+    providerLayout->addLayout(providerRow);
+    providerLayout->addWidget(Note(
+        tr("The provider tool must be running in background to allow data pulling into this "
+           "application."),
+        providerGroup));
+
+    auto* experimentalGroup = new QGroupBox(tr("Experimental"), advanced);
+    m_refresher = new QCheckBox(tr("Use the &refresher interface for data caching"), experimentalGroup);
+    auto* experimentalLayout = new QVBoxLayout(experimentalGroup);
+    experimentalLayout->addWidget(m_refresher);
+    experimentalLayout->addWidget(Note(
+        tr("Please use with caution as this is an experimental feature and it might not work "
+           "properly for you."),
+        experimentalGroup));
+
+    auto* performanceGroup = new QGroupBox(tr("UI Performance"), advanced);
+    auto* rateLabel = new QLabel(tr("&Animations per second:"), performanceGroup);
+    m_rate = new QComboBox(performanceGroup);
+    m_rate->addItems({tr("5 - Powersave (Slow)"), tr("10 - Balanced mode"), tr("25 - Smooth (Fast)")});
+    m_rate->setCurrentIndex(2);
+    m_rate->setAccessibleName(tr("Animations per second"));
+    rateLabel->setBuddy(m_rate);
+    auto* performanceLayout = new QHBoxLayout(performanceGroup);
+    performanceLayout->addWidget(rateLabel);
+    performanceLayout->addWidget(m_rate, 1);
+
+    auto* advancedLayout = new QVBoxLayout(advanced);
+    advancedLayout->addWidget(providerGroup);
+    advancedLayout->addWidget(experimentalGroup);
+    advancedLayout->addWidget(performanceGroup);
+    advancedLayout->addStretch();
+    m_tabs->addTab(advanced, tr("Advanced"));
+
+    m_ok = new QPushButton(tr("&OK"), this);
+    m_ok->setDefault(true);
+    m_cancel = new QPushButton(tr("&Cancel"), this);
+    m_cancel->setAutoDefault(false);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(m_ok);
+    buttons->addWidget(m_cancel);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_tabs);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    // Tab order follows the layout.
+    QWidget* order[] = {m_tabs, m_autoTheme, m_dark, m_gray, m_light, m_autostart, m_taskbar,
+                        m_reminder, m_keepInTray, m_fahrenheit, m_webUpdate, m_provider, m_webPage,
+                        m_refresher, m_rate, m_ok, m_cancel};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+
+    connect(m_autoTheme, &QCheckBox::toggled, this, [this] { ApplyAutoSwitch(); });
+    connect(m_ok, &QPushButton::clicked, this, [this] { OkClick(); });
+    connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_webPage, &QPushButton::clicked, this, [this] { WebPageClick(); });
+
+    ConfirmProviderChange = [this](const QString& text, const QPoint& topLeft) {
+        QMessageBox box(QMessageBox::Question, tr("Gaugeloft"), text,
+                        QMessageBox::Ok | QMessageBox::Cancel, this);
+        box.move(topLeft);
+        return box.exec() == QMessageBox::Ok;
+    };
+    OpenUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    ShowError = [this](const QString& text) { QMessageBox::critical(this, tr("Gaugeloft"), text); };
+}
+
+QTabWidget* TOptionsForm::Tabs() const { return m_tabs; }
+QGroupBox* TOptionsForm::ColorThemeGroup() const { return m_themeGroup; }
+QCheckBox* TOptionsForm::AutoThemeBox() const { return m_autoTheme; }
+QRadioButton* TOptionsForm::DarkRadio() const { return m_dark; }
+QRadioButton* TOptionsForm::GrayRadio() const { return m_gray; }
+QRadioButton* TOptionsForm::LightRadio() const { return m_light; }
+QCheckBox* TOptionsForm::AutostartBox() const { return m_autostart; }
+QCheckBox* TOptionsForm::TaskbarBox() const { return m_taskbar; }
+QCheckBox* TOptionsForm::ReminderBox() const { return m_reminder; }
+QCheckBox* TOptionsForm::KeepInTrayBox() const { return m_keepInTray; }
+QCheckBox* TOptionsForm::FahrenheitBox() const { return m_fahrenheit; }
+QCheckBox* TOptionsForm::WebUpdateBox() const { return m_webUpdate; }
+QComboBox* TOptionsForm::ProviderList() const { return m_provider; }
+QPushButton* TOptionsForm::WebPageButton() const { return m_webPage; }
+QCheckBox* TOptionsForm::RefresherBox() const { return m_refresher; }
+QComboBox* TOptionsForm::RateList() const { return m_rate; }
+QPushButton* TOptionsForm::OkButton() const { return m_ok; }
+QPushButton* TOptionsForm::CancelButton() const { return m_cancel; }
+
+// A value of the wrong type counts as missing.
+bool TOptionsForm::ReadFlag(const QString& name, bool missing) const
+{
+    try {
+        const std::optional<std::uint32_t> value = m_store.ReadDWord(kSettingsKey, name);
+        return value ? *value != 0 : missing;
+    } catch (const platform::SettingsError&) {
+        return missing;
+    }
+}
+
+// Out-of-range indices leave the list as it is.
+void TOptionsForm::ReadIndex(const QString& name, QComboBox* list) const
+{
+    std::optional<std::uint32_t> value;
+    try {
+        value = m_store.ReadDWord(kSettingsKey, name);
+    } catch (const platform::SettingsError&) {
+        return;
+    }
+    if (value && *value < static_cast<std::uint32_t>(list->count()))
+        list->setCurrentIndex(static_cast<int>(*value));
+}
+
+void TOptionsForm::LoadSettings()
+{
+    m_autostart->setChecked(platform::AutostartEnabled(m_executable));
+    if (m_store.KeyExists(kSettingsKey)) {
+        m_taskbar->setChecked(ReadFlag(kHideInTaskbar, false));
+        m_reminder->setChecked(ReadFlag(kHideReminder, true));
+        m_webUpdate->setChecked(ReadFlag(kDoWebUpdate, true));
+        m_refresher->setChecked(ReadFlag(kRefresher, false));
+        m_keepInTray->setChecked(ReadFlag(kKeepInSysTray, true));
+        m_fahrenheit->setChecked(ReadFlag(kShowFahrenheit, false));
+        ReadIndex(kProvider, m_provider);
+        ReadIndex(kPerformance, m_rate);
+    }
+    m_hideInTaskbar = m_taskbar->isChecked();
+    m_showReminder = m_reminder->isChecked();
+    if (!m_loadedOnce) {
+        m_loadedOnce = true;
+        StartupCheck = m_webUpdate->isChecked();
+    }
+}
+
+void TOptionsForm::SaveSettings()
+{
+    QString error;
+    if (!platform::SetAutostart(m_autostart->isChecked(), m_executable, &error))
+        throw platform::SettingsError(QStringLiteral("Failed to set data for 'Gaugeloft'"));
+    const auto flag = [](const QCheckBox* box) { return box->isChecked() ? 1u : 0u; };
+    m_store.WriteDWord(kSettingsKey, kHideInTaskbar, flag(m_taskbar));
+    m_store.WriteDWord(kSettingsKey, kHideReminder, flag(m_reminder));
+    m_store.WriteDWord(kSettingsKey, kDoWebUpdate, flag(m_webUpdate));
+    m_store.WriteDWord(kSettingsKey, kRefresher, flag(m_refresher));
+    m_store.WriteDWord(kSettingsKey, kKeepInSysTray, flag(m_keepInTray));
+    m_store.WriteDWord(kSettingsKey, kShowFahrenheit, flag(m_fahrenheit));
+    m_store.WriteDWord(kSettingsKey, kProvider, static_cast<std::uint32_t>(m_provider->currentIndex()));
+    m_store.WriteDWord(kSettingsKey, kPerformance, static_cast<std::uint32_t>(m_rate->currentIndex()));
+    m_hideInTaskbar = m_taskbar->isChecked();
+    m_showReminder = m_reminder->isChecked();
+}
+
+int TOptionsForm::AnimationInterval() const
+{
+    int rate = 5;
+    switch (m_rate->currentIndex()) {
+    case 1: rate = 10; break;
+    case 2: rate = 25; break;
+    default: break;
+    }
+    return 1000 / rate;
+}
+
+bool TOptionsForm::HideInTaskbar() const { return m_hideInTaskbar; }
+bool TOptionsForm::ShowReminder() const { return m_showReminder; }
+
+void TOptionsForm::ApplyAutoSwitch()
+{
+    const bool manual = !m_autoTheme->isChecked();
+    for (QRadioButton* radio : {m_dark, m_gray, m_light})
+        radio->setEnabled(manual);
+}
+
+void TOptionsForm::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (event->spontaneous())  // restored by the window system: nothing to refresh
+        return;
+    if (QWidget* owner = parentWidget()) {
+        const QRect frame = owner->window()->frameGeometry();
+        move(frame.left() + (frame.width() - frameGeometry().width()) / 2,
+             frame.top() + kParentTopOffset);
+    }
+    m_tabs->setCurrentIndex(0);
+    LoadSettings();
+    ApplyAutoSwitch();
+    m_autoTheme->setFocus(Qt::OtherFocusReason);  // the first control of "Color Theme"
+}
+
+void TOptionsForm::done(int result)
+{
+    m_taskbar->setChecked(m_hideInTaskbar);
+    m_reminder->setChecked(m_showReminder);
+    QDialog::done(result);
+}
+
+void TOptionsForm::OkClick()
+{
+    if (m_provider->currentIndex() != CurrentProvider) {
+        QApplication::beep();
+        const QString text = tr("Changing Monitoring Provider requires full reload.\n"
+                                "Unsaved Dashboard changes will be lost. Continue?");
+        if (!ConfirmProviderChange(text, mapToGlobal(QPoint(-10, 100))))
+            return;
+    }
+    try {
+        SaveSettings();
+    } catch (const platform::SettingsError& error) {
+        ShowError(error.Message());
+        return;
+    }
+    accept();
+}
+
+void TOptionsForm::WebPageClick()
+{
+    const int index = m_provider->currentIndex();
+    if (index >= 0 && index < kProviderCount)
+        OpenUrl(QUrl(QString::fromLatin1(kProviderPages[index])));
+}
+
+} // namespace gaugeloft

@@ -1,0 +1,112 @@
+#pragma once
+
+// The Options dialog: theme choices, application options, the monitoring provider and the
+// animation rate. It loads and saves the options in the settings store and the autostart
+// entry; the taskbar and reminder boxes, as last loaded or saved, are the live options the
+// tray behaviour reads.
+
+#include "platform/settingsstore.h"
+#include "ui/liveoptions.h"
+
+#include <QDialog>
+
+#include <functional>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QPushButton;
+class QRadioButton;
+class QTabWidget;
+
+namespace gaugeloft {
+
+class TOptionsForm : public QDialog, public LiveOptions {
+    Q_OBJECT
+public:
+    static inline const QString kSettingsKey = QStringLiteral("Software\\Marrowind\\Gaugeloft");
+
+    // `executablePath`: the running program, as the autostart entry names it.
+    TOptionsForm(platform::SettingsStore& store, QString executablePath, QWidget* parent = nullptr);
+
+    // Controls by role.
+    QTabWidget* Tabs() const;
+    QGroupBox* ColorThemeGroup() const;
+    QCheckBox* AutoThemeBox() const;       // "&Switch automatically (theme follows the Sun)"
+    QRadioButton* DarkRadio() const;
+    QRadioButton* GrayRadio() const;
+    QRadioButton* LightRadio() const;
+    QCheckBox* AutostartBox() const;       // "Load Dashboard application with &Windows"
+    QCheckBox* TaskbarBox() const;         // "Do not show in &Taskbar active applications"
+    QCheckBox* ReminderBox() const;        // "Show a reminder &Baloon Tip when minimized"
+    QCheckBox* KeepInTrayBox() const;      // "Keep &Running in background in System tray"
+    QCheckBox* FahrenheitBox() const;      // "Show temperature readings in &Fahrenheit"
+    QCheckBox* WebUpdateBox() const;       // "Check for application Web &Updates on launch"
+    QComboBox* ProviderList() const;
+    QPushButton* WebPageButton() const;    // "Web Page..."
+    QCheckBox* RefresherBox() const;       // "Use WMI Refresher interface for data caching"
+    QComboBox* RateList() const;           // "Animations per second:"
+    QPushButton* OkButton() const;
+    QPushButton* CancelButton() const;
+
+    // Fills the controls from the store; a missing settings key leaves them as they are.
+    void LoadSettings();
+    // Writes the autostart entry and the eight values. SettingsError when the store fails;
+    // a failed autostart write is reported the same way.
+    void SaveSettings();
+    // 200, 100 or 40 ms from the rate list.
+    int AnimationInterval() const;
+
+    // The provider in use, compared at OK (the window sets it before showing the dialog).
+    int CurrentProvider = 0;
+    // The "Do Web Update" state as loaded by the first LoadSettings of the run.
+    bool StartupCheck = false;
+
+    // LiveOptions: the taskbar and reminder boxes as last loaded or saved.
+    bool HideInTaskbar() const override;
+    bool ShowReminder() const override;
+
+    // Replaceable for tests: the provider-change question (true: OK), opening a web page and
+    // showing an error.
+    std::function<bool(const QString& text, const QPoint& topLeft)> ConfirmProviderChange;
+    std::function<void(const QUrl& url)> OpenUrl;
+    std::function<void(const QString& text)> ShowError;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void done(int result) override;
+
+private:
+    bool ReadFlag(const QString& name, bool missing) const;
+    void ReadIndex(const QString& name, QComboBox* list) const;
+    void ApplyAutoSwitch();
+    void OkClick();
+    void WebPageClick();
+
+    platform::SettingsStore& m_store;
+    QString m_executable;
+    QTabWidget* m_tabs = nullptr;
+    QGroupBox* m_themeGroup = nullptr;
+    QCheckBox* m_autoTheme = nullptr;
+    QRadioButton* m_dark = nullptr;
+    QRadioButton* m_gray = nullptr;
+    QRadioButton* m_light = nullptr;
+    QCheckBox* m_autostart = nullptr;
+    QCheckBox* m_taskbar = nullptr;
+    QCheckBox* m_reminder = nullptr;
+    QCheckBox* m_keepInTray = nullptr;
+    QCheckBox* m_fahrenheit = nullptr;
+    QCheckBox* m_webUpdate = nullptr;
+    QComboBox* m_provider = nullptr;
+    QPushButton* m_webPage = nullptr;
+    QCheckBox* m_refresher = nullptr;
+    QComboBox* m_rate = nullptr;
+    QPushButton* m_ok = nullptr;
+    QPushButton* m_cancel = nullptr;
+    // The taskbar and reminder boxes as last loaded or saved.
+    bool m_hideInTaskbar = false;
+    bool m_showReminder = false;
+    bool m_loadedOnce = false;
+};
+
+} // namespace gaugeloft
