@@ -130,7 +130,7 @@ TEST(MainFormDashboard, PropertiesDialogAppliesOnlyOnOk)
     EXPECT_EQ(tile.DisplayType, dtPie);
 }
 
-TEST(MainFormDashboard, ProbeTreeWidthAfterShow)
+TEST(MainFormDashboard, TreeKeepsItsWidthOnceShown)
 {
     MainFormFixture f(Example("desktop.json"));
     f.window.Timer1Timer();
