@@ -1,0 +1,215 @@
+#include "platform/autostart.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStringList>
+
+#include <algorithm>
+
+#include <pwd.h>
+#include <unistd.h>
+
+namespace gaugeloft::platform {
+
+namespace {
+
+constexpr qint64 kMaxEntrySize = 1024 * 1024;
+
+QString ConfigHome()
+{
+    const QString xdg = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (!xdg.isEmpty() && QDir::isAbsolutePath(xdg))
+        return QDir::cleanPath(xdg);
+    QString home = qEnvironmentVariable("HOME");
+    if (home.isEmpty()) {
+        if (const passwd* pw = ::getpwuid(::getuid()))
+            home = QFile::decodeName(pw->pw_dir);
+    }
+    return QDir::cleanPath(home + QStringLiteral("/.config"));
+}
+
+// Characters that make an Exec argument need quotes.
+bool IsReserved(QChar c)
+{
+    return QStringView(u" \t\n\"'\\><~|&;$*?#()`").contains(c);
+}
+
+// One Exec argument: quoted when needed, % doubled, then escaped as a desktop-entry string.
+QString ExecArgument(const QString& arg)
+{
+    QString quoted;
+    if (arg.isEmpty() || std::any_of(arg.begin(), arg.end(), IsReserved)) {
+        quoted = u'"';
+        for (QChar c : arg) {
+            if (c == u'"' || c == u'`' || c == u'$' || c == u'\\')
+                quoted += u'\\';
+            quoted += c;
+        }
+        quoted += u'"';
+    } else {
+        quoted = arg;
+    }
+    QString out;
+    for (QChar c : quoted) {
+        switch (c.unicode()) {
+        case u'%': out += QLatin1String("%%"); break;
+        case u'\\': out += QLatin1String("\\\\"); break;
+        case u'\n': out += QLatin1String("\\n"); break;
+        case u'\t': out += QLatin1String("\\t"); break;
+        case u'\r': out += QLatin1String("\\r"); break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+QString UnescapeString(QStringView value)
+{
+    QString out;
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        if (value[i] != u'\\' || i + 1 >= value.size()) {
+            out += value[i];
+            continue;
+        }
+        switch (value[++i].unicode()) {
+        case u's': out += u' '; break;
+        case u'n': out += u'\n'; break;
+        case u't': out += u'\t'; break;
+        case u'r': out += u'\r'; break;
+        case u'\\': out += u'\\'; break;
+        default: out += u'\\'; out += value[i];
+        }
+    }
+    return out;
+}
+
+// The program an Exec line starts (its first argument), or empty when the line is malformed.
+QString ExecProgram(const QString& exec)
+{
+    QString arg;
+    bool started = false;
+    bool quoted = false;
+    qsizetype i = 0;
+    for (; i < exec.size(); ++i) {
+        const QChar c = exec[i];
+        if (quoted) {
+            if (c == u'\\' && i + 1 < exec.size() && QStringView(u"\"`$\\").contains(exec[i + 1]))
+                arg += exec[++i];
+            else if (c == u'"')
+                quoted = false;
+            else
+                arg += c;
+        } else if (c == u' ' || c == u'\t' || c == u'\n') {
+            if (started)
+                break;
+        } else if (c == u'"') {
+            quoted = started = true;
+        } else {
+            arg += c;
+            started = true;
+        }
+    }
+    if (quoted)
+        return {};
+    arg.replace(QLatin1String("%%"), QLatin1String("%"));
+    return arg;
+}
+
+struct Entry {
+    QString exec;
+    bool hidden = false;
+    bool gnomeEnabled = true;
+};
+
+bool ReadEntry(const QString& path, Entry* entry)
+{
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
+        return false;
+    const QString text = QString::fromUtf8(file.read(kMaxEntrySize));
+    bool inMain = false;
+    bool hasExec = false;
+    for (QStringView line : QStringView(text).split(u'\n')) {
+        line = line.trimmed();
+        if (line.isEmpty() || line.startsWith(u'#'))
+            continue;
+        if (line.startsWith(u'[')) {
+            inMain = line == QLatin1String("[Desktop Entry]");
+            continue;
+        }
+        const qsizetype eq = line.indexOf(u'=');
+        if (!inMain || eq < 0)
+            continue;
+        const QStringView key = line.left(eq).trimmed();
+        const QString value = UnescapeString(line.mid(eq + 1).trimmed());
+        if (key == QLatin1String("Exec") && !hasExec) {
+            entry->exec = value;
+            hasExec = true;
+        } else if (key == QLatin1String("Hidden")) {
+            entry->hidden = value == QLatin1String("true");
+        } else if (key == QLatin1String("X-GNOME-Autostart-enabled")) {
+            entry->gnomeEnabled = value != QLatin1String("false");
+        }
+    }
+    return hasExec;
+}
+
+} // namespace
+
+QString AutostartPath()
+{
+    return ConfigHome() + QStringLiteral("/autostart/Gaugeloft.desktop");
+}
+
+bool AutostartEnabled(const QString& executable)
+{
+    Entry entry;
+    if (executable.isEmpty() || !ReadEntry(AutostartPath(), &entry))
+        return false;
+    return !entry.hidden && entry.gnomeEnabled && ExecProgram(entry.exec) == executable;
+}
+
+bool SetAutostart(bool enabled, const QString& executable, QString* error)
+{
+    const auto fail = [error](const QString& reason) {
+        if (error)
+            *error = reason;
+        return false;
+    };
+    const QString path = AutostartPath();
+    if (!enabled) {
+        if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
+            return true;
+        QFile file(path);
+        if (!file.remove())
+            return fail(QStringLiteral("Cannot remove %1: %2").arg(path, file.errorString()));
+        return true;
+    }
+    if (executable.isEmpty())
+        return fail(QStringLiteral("No program to start"));
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QDir().mkpath(folder))
+        return fail(QStringLiteral("Cannot create the folder %1").arg(folder));
+
+    const QString text = QStringLiteral(
+        "[Desktop Entry]\n"
+        "Type=Application\n"
+        "Name=Gaugeloft\n"
+        "Comment=Hardware sensors dashboard\n"
+        "Exec=%1\n"
+        "Icon=gaugeloft\n"
+        "Terminal=false\n"
+        "X-GNOME-Autostart-enabled=true\n").arg(ExecArgument(executable));
+    const QByteArray data = text.toUtf8();
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        return fail(QStringLiteral("Cannot write %1: %2").arg(path, reason));
+    }
+    return true;
+}
+
+} // namespace gaugeloft::platform

@@ -1,0 +1,149 @@
+#include "platform/autostart.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace gaugeloft::platform;
+
+namespace {
+
+// Sets (or unsets, for a null value) an environment variable until the end of the scope.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const QByteArray& value)
+        : m_name(name), m_had(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name))
+    {
+        if (value.isNull())
+            qunsetenv(name);
+        else
+            qputenv(name, value);
+    }
+    ~ScopedEnv()
+    {
+        if (m_had)
+            qputenv(m_name, m_old);
+        else
+            qunsetenv(m_name);
+    }
+
+private:
+    const char* m_name;
+    bool m_had;
+    QByteArray m_old;
+};
+
+QByteArray FileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void PutFile(const QString& path, const QByteArray& data)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ASSERT_EQ(file.write(data), data.size());
+}
+
+class AutostartTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
+
+    QTemporaryDir m_dir;
+    ScopedEnv m_xdg{"XDG_CONFIG_HOME", m_dir.path().toLocal8Bit()};
+};
+
+TEST(AutostartPathTest, FollowsXdgConfigHome)
+{
+    const ScopedEnv home("HOME", "/home/tester");
+    const struct {
+        QByteArray xdg; // null: unset
+        QString expected;
+    } cases[] = {
+        {"/tmp/cfg", "/tmp/cfg/autostart/Gaugeloft.desktop"},
+        {QByteArray(), "/home/tester/.config/autostart/Gaugeloft.desktop"},
+        {"", "/home/tester/.config/autostart/Gaugeloft.desktop"},
+        {"cfg", "/home/tester/.config/autostart/Gaugeloft.desktop"},
+    };
+    for (const auto& c : cases) {
+        const ScopedEnv xdg("XDG_CONFIG_HOME", c.xdg);
+        EXPECT_EQ(AutostartPath(), c.expected) << c.xdg.constData();
+    }
+}
+
+TEST_F(AutostartTest, EnableAndDisableRoundTrip)
+{
+    const struct {
+        QString executable;
+        QByteArray execLine;
+    } cases[] = {
+        {"/usr/bin/gaugeloft", "Exec=/usr/bin/gaugeloft\n"},
+        {"/opt/My Apps/gaugeloft", "Exec=\"/opt/My Apps/gaugeloft\"\n"},
+        {"/opt/50%/gauge$loft", "Exec=\"/opt/50%%/gauge\\\\$loft\"\n"},
+        {"/tmp/a\"b`c\\d\te (x)", "Exec=\"/tmp/a\\\\\"b\\\\`c\\\\\\\\d\\te (x)\"\n"},
+        {"/tmp/100%", "Exec=/tmp/100%%\n"},
+    };
+    const QString path = AutostartPath();
+    EXPECT_TRUE(path.startsWith(m_dir.path()));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.executable.toStdString());
+        EXPECT_FALSE(AutostartEnabled(c.executable)) << "no entry yet";
+        QString error;
+        ASSERT_TRUE(SetAutostart(true, c.executable, &error)) << error.toStdString();
+        const QByteArray text = FileBytes(path);
+        EXPECT_TRUE(text.startsWith("[Desktop Entry]\n"));
+        EXPECT_TRUE(text.contains(c.execLine)) << text.constData();
+        for (const char* line : {"Type=Application\n", "Name=Gaugeloft\n", "Icon=gaugeloft\n", "Terminal=false\n",
+                 "X-GNOME-Autostart-enabled=true\n", "Comment="})
+            EXPECT_TRUE(text.contains(line)) << line;
+        EXPECT_TRUE(AutostartEnabled(c.executable));
+        for (const QString other : {"/usr/bin/gaugeloft2", "/usr/bin", "gaugeloft", "/opt/My", ""})
+            EXPECT_FALSE(AutostartEnabled(other)) << other.toStdString();
+
+        ASSERT_TRUE(SetAutostart(false, c.executable, &error)) << error.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(path));
+        EXPECT_FALSE(AutostartEnabled(c.executable));
+        EXPECT_TRUE(SetAutostart(false, c.executable, &error)) << "already off";
+    }
+}
+
+TEST_F(AutostartTest, ReadsEntriesWrittenByOthers)
+{
+    const QString exe = "/opt/My Apps/gaugeloft";
+    const struct {
+        QByteArray text;
+        bool enabled;
+    } cases[] = {
+        {"[Desktop Entry]\nType=Application\nExec = \"/opt/My Apps/gaugeloft\" --minimized %U\n", true},
+        {"# comment\n[Desktop Entry]\nExec=/opt/My\\sApps/gaugeloft\n", false},
+        {"[Desktop Entry]\nExec=\"/opt/My Apps/gaugeloft\"\nHidden=true\n", false},
+        {"[Desktop Entry]\nExec=\"/opt/My Apps/gaugeloft\"\nX-GNOME-Autostart-enabled=false\n", false},
+        {"[Desktop Action x]\nExec=\"/opt/My Apps/gaugeloft\"\n[Desktop Entry]\nExec=/usr/bin/other\n", false},
+        {"[Desktop Entry]\nExec=\"/opt/My Apps/gaugeloft\n", false},
+        {"[Desktop Entry]\nName=Gaugeloft\n", false},
+        {"", false},
+    };
+    for (const auto& c : cases) {
+        PutFile(AutostartPath(), c.text);
+        EXPECT_EQ(AutostartEnabled(exe), c.enabled) << c.text.constData();
+    }
+}
+
+TEST_F(AutostartTest, FolderThatCannotBeMadeFails)
+{
+    PutFile(m_dir.filePath("plain-file"), "x");
+    const ScopedEnv xdg("XDG_CONFIG_HOME", m_dir.filePath("plain-file/config").toLocal8Bit());
+    QString error;
+    EXPECT_FALSE(SetAutostart(true, "/usr/bin/gaugeloft", &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(AutostartEnabled("/usr/bin/gaugeloft"));
+    EXPECT_FALSE(SetAutostart(true, QString(), &error)) << "no program";
+    EXPECT_EQ(FileBytes(m_dir.filePath("plain-file")), "x");
+}
+
+} // namespace
