@@ -84,7 +84,7 @@ TOptionsForm::TOptionsForm(platform::SettingsStore& store, QString executablePat
 
     auto* appGroup = new QGroupBox(tr("Application"), general);
     // Manages the XDG autostart entry.
-    m_autostart = new QCheckBox(tr("Load Dashboard application at &login"), appGroup);
+    m_autostart = new QCheckBox(tr("Load Dashboard application at log&in"), appGroup);
     m_taskbar = new QCheckBox(tr("Do not show in &Taskbar active applications"), appGroup);
     m_reminder = new QCheckBox(tr("Show a reminder &Baloon Tip when minimized"), appGroup);
     m_keepInTray = new QCheckBox(tr("Keep &Running in background in System tray"), appGroup);

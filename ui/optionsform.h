@@ -36,7 +36,7 @@ public:
     QRadioButton* DarkRadio() const;
     QRadioButton* GrayRadio() const;
     QRadioButton* LightRadio() const;
-    QCheckBox* AutostartBox() const;       // "Load Dashboard application with &Windows"
+    QCheckBox* AutostartBox() const;       // "Load Dashboard application at log&in" (the autostart entry)
     QCheckBox* TaskbarBox() const;         // "Do not show in &Taskbar active applications"
     QCheckBox* ReminderBox() const;        // "Show a reminder &Baloon Tip when minimized"
     QCheckBox* KeepInTrayBox() const;      // "Keep &Running in background in System tray"

@@ -110,7 +110,7 @@ TEST(OptionsForm, ControlsAndAccessibility)
     EXPECT_EQ(d.Tabs()->tabText(1), "Advanced");
     EXPECT_EQ(d.ColorThemeGroup()->title(), "Color Theme");
     EXPECT_TRUE(d.DarkRadio()->isChecked());
-    EXPECT_EQ(d.AutostartBox()->text(), "Load Dashboard application at &login");
+    EXPECT_EQ(d.AutostartBox()->text(), "Load Dashboard application at log&in");
     EXPECT_EQ(d.RefresherBox()->text(), "Use the &refresher interface for data caching");
     ASSERT_EQ(d.ProviderList()->count(), kProviderCount);
     for (int i = 0; i < kProviderCount; ++i)
