@@ -1,5 +1,7 @@
 #include "platform/autostart.h"
 
+#include "platform/xdgpaths.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -8,7 +10,6 @@
 
 #include <algorithm>
 
-#include <pwd.h>
 #include <unistd.h>
 
 namespace gaugeloft::platform {
@@ -16,19 +17,6 @@ namespace gaugeloft::platform {
 namespace {
 
 constexpr qint64 kMaxEntrySize = 1024 * 1024;
-
-QString ConfigHome()
-{
-    const QString xdg = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (!xdg.isEmpty() && QDir::isAbsolutePath(xdg))
-        return QDir::cleanPath(xdg);
-    QString home = qEnvironmentVariable("HOME");
-    if (home.isEmpty()) {
-        if (const passwd* pw = ::getpwuid(::getuid()))
-            home = QFile::decodeName(pw->pw_dir);
-    }
-    return QDir::cleanPath(home + QStringLiteral("/.config"));
-}
 
 // Characters that make an Exec argument need quotes.
 bool IsReserved(QChar c)

@@ -1,6 +1,7 @@
 #include "platform/settingsstore.h"
 
 #include "platform/regformat.h"
+#include "platform/xdgpaths.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -12,7 +13,6 @@
 #include <cstdio>
 #include <utility>
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -27,19 +27,6 @@ using regformat::Kind;
 constexpr qint64 kMaxFileSize = 4 * 1024 * 1024;
 
 QByteArray Native(const QString& path) { return QFile::encodeName(path); }
-
-QString ConfigHome()
-{
-    const QString xdg = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (!xdg.isEmpty() && QDir::isAbsolutePath(xdg))
-        return QDir::cleanPath(xdg);
-    QString home = qEnvironmentVariable("HOME");
-    if (home.isEmpty()) {
-        if (const passwd* pw = ::getpwuid(::getuid()))
-            home = QFile::decodeName(pw->pw_dir);
-    }
-    return QDir::cleanPath(home + QStringLiteral("/.config"));
-}
 
 // An flock held on `path` (created when missing) for the object's lifetime.
 class FileLock {

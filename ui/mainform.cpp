@@ -1,5 +1,6 @@
 #include "ui/mainform.h"
 
+#include "platform/xdgpaths.h"
 #include "ui/appicon.h"
 #include "ui/dashboardarea.h"
 #include "ui/launcherpanel.h"
@@ -12,7 +13,6 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QHBoxLayout>
@@ -98,8 +98,7 @@ TMainForm::TMainForm(ProviderState& provider, QWidget* parent)
     m_topPanel->SetComputerName(ComputerName());
     m_dashboardLocation.ExecutablePath = QCoreApplication::applicationFilePath();
     m_dashboardLocation.ComputerName = ComputerName();
-    m_dashboardLocation.ConfigFolder =
-        QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)).filePath(QStringLiteral("gaugeloft"));
+    m_dashboardLocation.ConfigFolder = QDir(platform::ConfigHome()).filePath(QStringLiteral("gaugeloft"));
     m_dashboardLocation.ProgramFolderWritable =
         QFileInfo(QFileInfo(m_dashboardLocation.ExecutablePath).absolutePath()).isWritable();
     ShowError = [this](const QString& text) {

@@ -13,7 +13,6 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QSplitter>
-#include <QStandardPaths>
 #include <QToolButton>
 #include <QTreeView>
 

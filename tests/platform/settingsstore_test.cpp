@@ -1,5 +1,6 @@
 #include "platform/regformat.h"
 #include "platform/settingsstore.h"
+#include "support/scopedenv.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -21,30 +22,7 @@ namespace {
 
 const QString kKey = QStringLiteral("Software\\Marrowind\\Gaugeloft");
 
-// Sets (or unsets, for a null value) an environment variable until the end of the scope.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const QByteArray& value)
-        : m_name(name), m_had(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name))
-    {
-        if (value.isNull())
-            qunsetenv(name);
-        else
-            qputenv(name, value);
-    }
-    ~ScopedEnv()
-    {
-        if (m_had)
-            qputenv(m_name, m_old);
-        else
-            qunsetenv(m_name);
-    }
-
-private:
-    const char* m_name;
-    bool m_had;
-    QByteArray m_old;
-};
+using gaugeloft::testing::ScopedEnv;
 
 QByteArray FileBytes(const QString& path)
 {

@@ -2,6 +2,7 @@
 
 #include "ui/mainformfixture.h"
 #include "ui/optionsform.h"
+#include "support/scopedenv.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -20,10 +21,8 @@ constexpr char kConfigVar[] = "XDG_CONFIG_HOME";
 struct WithOptions : MainFormFixture {
     WithOptions()
         : MainFormFixture(Example("desktop.json"))
-        , hadConfig(qEnvironmentVariableIsSet(kConfigVar))
-        , oldConfig(qgetenv(kConfigVar))
+        , config(kConfigVar, folder.filePath(QStringLiteral("xdg")).toUtf8())
     {
-        qputenv(kConfigVar, folder.filePath(QStringLiteral("xdg")).toUtf8());
         store = std::make_unique<platform::SettingsStore>(platform::SettingsStore::DefaultPath());
         options = new TOptionsForm(*store, QStringLiteral("/opt/gaugeloft/bin/gaugeloft"), &window);
         options->ConfirmProviderChange = [](const QString&, const QPoint&) { return true; };
@@ -33,14 +32,6 @@ struct WithOptions : MainFormFixture {
         window.Timer1Timer();
         detections = 0;
     }
-    ~WithOptions() override
-    {
-        if (hadConfig)
-            qputenv(kConfigVar, oldConfig);
-        else
-            qunsetenv(kConfigVar);
-    }
-
     // Opens the Options dialog, lets `change` set it, and presses OK.
     void OkWith(const std::function<void(TOptionsForm&)>& change)
     {
@@ -60,8 +51,7 @@ struct WithOptions : MainFormFixture {
         return ids;
     }
 
-    bool hadConfig;
-    QByteArray oldConfig;
+    testing::ScopedEnv config;
     std::unique_ptr<platform::SettingsStore> store;
     TOptionsForm* options = nullptr;
     int detections = 0;

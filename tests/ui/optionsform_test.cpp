@@ -1,6 +1,7 @@
 #include "ui/optionsform.h"
 
 #include "platform/autostart.h"
+#include "support/scopedenv.h"
 #include "sensors/providertable.h"
 
 #include <QCheckBox>
@@ -30,26 +31,6 @@ const QString kExe = QStringLiteral("/opt/gaugeloft/bin/gaugeloft");
 const QString kKey = TOptionsForm::kSettingsKey;
 constexpr char kConfigVar[] = "XDG_CONFIG_HOME";
 
-// XDG_CONFIG_HOME points into a fresh directory for the object's life.
-class ConfigHome {
-public:
-    explicit ConfigHome(const QString& path)
-        : m_had(qEnvironmentVariableIsSet(kConfigVar)), m_old(qgetenv(kConfigVar))
-    {
-        qputenv(kConfigVar, path.toUtf8());
-    }
-    ~ConfigHome()
-    {
-        if (m_had)
-            qputenv(kConfigVar, m_old);
-        else
-            qunsetenv(kConfigVar);
-    }
-
-private:
-    bool m_had;
-    QByteArray m_old;
-};
 
 // The store file and the autostart entry in a temporary config directory, and a dialog whose
 // hooks record instead of opening windows.
@@ -84,7 +65,7 @@ struct Sandbox {
     }
 
     QTemporaryDir dir;
-    ConfigHome home{dir.path()};
+    testing::ScopedEnv home{kConfigVar, dir.path().toUtf8()};
     platform::SettingsStore store{platform::SettingsStore::DefaultPath()};
     TOptionsForm dialog;
     bool answer = true;
@@ -207,7 +188,7 @@ TEST(OptionsForm, ListIndicesOutsideTheListsAreIgnored)
         {0xFFFFFFFF, 0xFFFFFFFF, 1, 200},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.provider << ' ' << c.rate);
+        SCOPED_TRACE(::testing::Message() << c.provider << ' ' << c.rate);
         Sandbox s;
         s.store.WriteDWord(kKey, "WMI Provider", c.provider);
         s.store.WriteDWord(kKey, "Performance FPS", c.rate);
