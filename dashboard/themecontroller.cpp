@@ -58,21 +58,18 @@ ThemePalette DeriveCustomPalette(const ThemePalette& current, TColor base, TColo
     p.BackColor = ScaleColor(base, 0.5);
     p.ChromeColor = p.TileBandColor;
     p.TreeColor = p.BackColor;
-    if (AverageColor(p.BackColor) >= 70 || MaximumColor(base) >= 200) {
-        p.TextColor = ScaleColor(grey, 0.1);
-        p.DimTextColor = ScaleColor(grey, 0.25);
-        if (pen == 0)
-            pen = RotateColor(ScaleColor(base, 0.3));
-        p.PenColor = pen;
-        p.PenBackColor = ScaleColor(pen, 2.2);
-    } else {
-        p.TextColor = ScaleColor(grey, 4);
-        p.DimTextColor = ScaleColor(grey, 3.5);
-        if (pen == 0)
-            pen = RotateColor(ScaleColor(base, 3.3));
-        p.PenColor = pen;
-        p.PenBackColor = ScaleColor(pen, 0.5);
-    }
+    // a light base takes dark text and a darker pen, a dark base the opposite
+    struct Factors {
+        double text, dimText, pen, penBack;
+    };
+    const bool light = AverageColor(p.BackColor) >= 70 || MaximumColor(base) >= 200;
+    const Factors f = light ? Factors {0.1, 0.25, 0.3, 2.2} : Factors {4, 3.5, 3.3, 0.5};
+    p.TextColor = ScaleColor(grey, f.text);
+    p.DimTextColor = ScaleColor(grey, f.dimText);
+    if (pen == 0)
+        pen = RotateColor(ScaleColor(base, f.pen));
+    p.PenColor = pen;
+    p.PenBackColor = ScaleColor(pen, f.penBack);
     p.RuleColor = base;
     p.RuleTopColor = ScaleColor(base, 1.25);
     p.ValueBackColor = p.BackColor;

@@ -4,6 +4,8 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 
+#include <utility>
+
 #include <cerrno>
 #include <cstring>
 #include <limits>
@@ -26,7 +28,9 @@ bool IsBlank(QChar c)
     return c == u' ' || c == u'\t' || c == u'\r';
 }
 
-QByteArrayView TrimmedBytes(QByteArrayView text)
+// The [begin, end) of `text` without blanks at either end.
+template <typename Text>
+std::pair<qsizetype, qsizetype> TrimBounds(const Text& text)
 {
     qsizetype begin = 0;
     qsizetype end = text.size();
@@ -34,17 +38,18 @@ QByteArrayView TrimmedBytes(QByteArrayView text)
         ++begin;
     while (end > begin && IsBlank(text[end - 1]))
         --end;
+    return {begin, end};
+}
+
+QByteArrayView TrimmedBytes(QByteArrayView text)
+{
+    const auto [begin, end] = TrimBounds(text);
     return text.sliced(begin, end - begin);
 }
 
 QString Trimmed(const QString& text)
 {
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && IsBlank(text[begin]))
-        ++begin;
-    while (end > begin && IsBlank(text[end - 1]))
-        --end;
+    const auto [begin, end] = TrimBounds(text);
     if (begin == 0 && end == text.size())
         return text;
     return text.sliced(begin, end - begin);

@@ -223,6 +223,17 @@ void TMainForm::SnapToWorkArea()
 // the side panel and the strip's centre open the side-panel menu.
 bool TMainForm::ChromeMouseEvent(QWidget* widget, QEvent* event)
 {
+    // every event of every widget passes here (paints too): leave the others at once
+    switch (event->type()) {
+    case QEvent::ContextMenu:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseMove:
+    case QEvent::MouseButtonRelease:
+        break;
+    default:
+        return false;
+    }
     const bool chrome = widget == m_topPanel || widget == m_launcher || widget->parentWidget() == m_topPanel;
     if (!chrome)
         return false;
