@@ -1,4 +1,5 @@
 #include "platform/settingsstore.h"
+#include "platform/nativepath.h"
 #include "platform/sourcehub.h"
 #include "sensors/provider.h"
 #include "ui/appicon.h"
@@ -39,7 +40,7 @@ int main(int argc, char** argv)
     // hidden until the first poll has detected
     gaugeloft::TMainForm window(provider);
     // the options next: they set the provider up
-    auto* options = new gaugeloft::TOptionsForm(store, QCoreApplication::applicationFilePath(), &window);
+    auto* options = new gaugeloft::TOptionsForm(store, gaugeloft::platform::ExecutablePath(), &window);
     options->LoadSettings();
     window.SetOptionsForm(options);
     window.SetSettingsNotice([&store] {

@@ -1,7 +1,9 @@
 #include "dashboard/dashboardfile.h"
 
+#include "platform/nativepath.h"
+#include "platform/safefile.h"
+
 #include <QDir>
-#include <QFileInfo>
 
 #include <algorithm>
 
@@ -25,32 +27,55 @@ QString TileKey(int position)
 
 QString BaseName(const QString& executablePath)
 {
-    const QFileInfo program(executablePath);
-    const QString name = program.fileName();
-    const int dot = name.lastIndexOf(QLatin1Char('.'));
+    const QString name = executablePath.mid(executablePath.lastIndexOf(u'/') + 1);
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
     return dot > 0 ? name.left(dot) : name;
 }
 
-bool IsFile(const QString& path)
+QString Join(const QString& folder, const QString& name)
 {
-    return QFileInfo(path).isFile();
+    return folder.endsWith(u'/') ? folder + name : folder + u'/' + name;
+}
+
+QString PathForMessage(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+// What may stand in one file name: no slash, no control characters.
+QString FileNamePart(const QString& text)
+{
+    QString out = text;
+    for (QChar& c : out) {
+        if (c == u'/' || c.unicode() < 0x20 || c.unicode() == 0x7F)
+            c = u'_';
+    }
+    return out;
 }
 
 } // namespace
 
+QString DashboardComputerName(const QString& computerName, const QString& hostName)
+{
+    QString name = FileNamePart(computerName.trimmed());
+    if (name.isEmpty())
+        name = FileNamePart(hostName.trimmed());
+    return name.isEmpty() ? QStringLiteral("localhost") : name;
+}
+
 QString DashboardFileName(const DashboardFileLocation& location, bool forWriting)
 {
-    const QString programFolder = QFileInfo(location.ExecutablePath).absolutePath();
+    const QString programFolder = platform::FolderOf(location.ExecutablePath);
     const QString base = BaseName(location.ExecutablePath);
-    const QString perComputer = QStringLiteral("%1.%2.ini").arg(base, location.ComputerName);
+    const QString perComputer = base + u'.' + location.ComputerName + QStringLiteral(".ini");
     const QString home = location.ProgramFolderWritable ? programFolder : location.ConfigFolder;
     const QString other = location.ProgramFolderWritable ? location.ConfigFolder : programFolder;
-    const QString candidate = QDir(home).filePath(perComputer);
-    if (forWriting || IsFile(candidate))
+    const QString candidate = Join(home, perComputer);
+    if (forWriting || platform::PathExists(candidate))
         return candidate;
-    if (!other.isEmpty() && IsFile(QDir(other).filePath(perComputer)))
-        return QDir(other).filePath(perComputer);
-    return QDir(programFolder).filePath(base + QStringLiteral(".ini"));
+    if (!other.isEmpty() && platform::PathExists(Join(other, perComputer)))
+        return Join(other, perComputer);
+    return Join(programFolder, base + QStringLiteral(".ini"));
 }
 
 QString ProviderSuffix(int provider)
@@ -152,22 +177,32 @@ QString SaveDashboard(const DashboardFileLocation& location, const DashboardPart
                       const platform::FileWriter& writer)
 {
     const QString path = DashboardFileName(location, true);
+    const auto failed = [&path](const QString& reason) {
+        return QStringLiteral("Unable to write to %1\n%2").arg(PathForMessage(path), reason);
+    };
+    // What is in the file now is kept (other providers' tiles, unknown lines): a file that
+    // cannot be read is never replaced.
     QByteArray existing;
-    platform::ReadWholeFile(path, &existing);
-    const QByteArray text = SaveDashboardText(existing, parts);
-    QDir().mkpath(QFileInfo(path).absolutePath());  // the config folder on a first save
     QString reason;
-    const bool written = writer ? writer(path, text, &reason) : platform::WriteFileAtomically(path, text, &reason);
-    if (written)
-        return {};
-    return QStringLiteral("Unable to write to %1").arg(QDir::toNativeSeparators(path));
+    if (platform::ReadRegularFile(path, kMaxDashboardFileBytes, &existing, &reason) == platform::ReadStatus::Failed)
+        return failed(reason);
+    const QByteArray text = SaveDashboardText(existing, parts);
+    if (!platform::MakeFolders(platform::FolderOf(path), 0700, &reason))  // the config folder on a first save
+        return failed(reason);
+    const bool written = writer ? writer(path, text, &reason) : platform::WriteFileSafely(path, text, &reason);
+    return written ? QString() : failed(reason);
 }
 
-void LoadDashboard(const DashboardFileLocation& location, const DashboardParts& parts)
+QString LoadDashboard(const DashboardFileLocation& location, const DashboardParts& parts)
 {
+    const QString path = DashboardFileName(location, false);
     QByteArray text;
-    platform::ReadWholeFile(DashboardFileName(location, false), &text);
+    QString reason;
+    QString message;
+    if (platform::ReadRegularFile(path, kMaxDashboardFileBytes, &text, &reason) == platform::ReadStatus::Failed)
+        message = QStringLiteral("Unable to read %1\n%2").arg(PathForMessage(path), reason);
     LoadDashboardText(text, parts);
+    return message;
 }
 
 } // namespace gaugeloft

@@ -7,6 +7,7 @@
 #include "dashboard/themecontroller.h"
 #include "dashboard/tilelist.h"
 #include "platform/inifile.h"
+#include "platform/safefile.h"
 
 #include <QRect>
 #include <QString>
@@ -48,11 +49,17 @@ struct DashboardFileLocation {
 };
 QString DashboardFileName(const DashboardFileLocation& location, bool forWriting);
 
+// The computer's part of the file name: characters that cannot stand in a file name (a slash,
+// control characters) become "_"; an empty name is the host name's.
+QString DashboardComputerName(const QString& computerName, const QString& hostName);
+
 // "" for provider 0 (or below), "#n" otherwise.
 QString ProviderSuffix(int provider);
 
 // Tiles the file may ask for at most; a larger count is a damaged file.
 inline constexpr int kMaxDashboardTiles = 1024;
+// A dashboard file is a few kilobytes; anything past this is not one.
+inline constexpr qint64 kMaxDashboardFileBytes = 4 * 1024 * 1024;
 
 struct DashboardParts {
     DashboardWindow& Window;
@@ -67,10 +74,14 @@ QByteArray SaveDashboardText(const QByteArray& existing, const DashboardParts& p
 void LoadDashboardText(const QByteArray& text, const DashboardParts& parts);
 
 // Writes the dashboard to the file named for writing. On failure returns the message
-// "Unable to write to <path>" and the old file is intact; else an empty string.
+// "Unable to write to <path>" with the reason on a second line, and the old file is intact;
+// else an empty string. A file in the way that cannot be read (not a regular file, too large)
+// is never replaced.
 QString SaveDashboard(const DashboardFileLocation& location, const DashboardParts& parts,
                       const platform::FileWriter& writer = {});
-// Reads the file named for reading (when there is none, every key takes its default).
-void LoadDashboard(const DashboardFileLocation& location, const DashboardParts& parts);
+// Reads the file named for reading (when there is none, every key takes its default). A file
+// that cannot be read counts as none and gives "Unable to read <path>" with the reason on a
+// second line; else an empty string.
+QString LoadDashboard(const DashboardFileLocation& location, const DashboardParts& parts);
 
 } // namespace gaugeloft

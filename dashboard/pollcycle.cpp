@@ -1,5 +1,6 @@
 #include "dashboard/pollcycle.h"
 
+#include "sensors/sensornodetext.h"
 #include "sensors/typetables.h"
 
 namespace gaugeloft {
@@ -39,7 +40,7 @@ void PollCycle::Detect()
             context.hasTile = [this](const QString& identifier) {
                 return m_tiles.FindTileBySensor(identifier) >= 0;
             };
-            context.caption = [this](const QString& message) { m_window.SetCaption(message); };
+            context.caption = [this](const QString& message) { ReportCaption(message); };
             DetectTree(m_tree, *m_provider.HardwareReader, *m_provider.SensorReader, context);
         } else {
             m_tree.Clear();  // no provider set up yet: nothing answers
@@ -51,8 +52,16 @@ void PollCycle::Detect()
     finish();
 }
 
+void PollCycle::ReportCaption(const QString& message)
+{
+    if (message.startsWith(UnknownSensorTypeMessage(QString())))
+        m_unknownTypeSeen = true;
+    m_window.SetCaption(message);
+}
+
 void PollCycle::Timer1Timer()
 {
+    m_unknownTypeSeen = false;
     m_window.RunThemeCheck();
     m_window.StopAnimationTimer();
     m_window.SetClockText(ClockLocale.toString(Now().time(), QLocale::ShortFormat) + QLatin1Char(' '));
@@ -78,7 +87,7 @@ void PollCycle::Timer1Timer()
         {
             HardwareTree::UpdateBatch batch(m_tree);
             RefreshTreeReadings(m_tree, *sensors, ShowFahrenheit,
-                                [this](const QString& message) { m_window.SetCaption(message); });
+                                [this](const QString& message) { ReportCaption(message); });
         }
         // A failed query (-1) keeps the area shown.
         m_window.SetSensorsPanelVisible(sensors->Count() != 0);
@@ -100,6 +109,11 @@ void PollCycle::Timer1Timer()
             m_window.ShowWindow();
         TilesNeedFullRefresh = true;
     }
+
+    // The provider no longer reports a sensor of an unknown type: the caption says so no more.
+    if (m_unknownTypeShown && !m_unknownTypeSeen)
+        m_window.RestoreCaption();
+    m_unknownTypeShown = m_unknownTypeSeen;
 
     m_window.StartAnimationTimer();
 }

@@ -33,6 +33,7 @@ public:
     virtual void ShowWindow() = 0;
     virtual void LoadDashboard() {}  // the dashboard file, once it exists
     virtual void SetCaption(const QString& text) = 0;
+    virtual void RestoreCaption() {}  // the window's own title again
 };
 
 class PollCycle {
@@ -56,10 +57,15 @@ public:
     QLocale ClockLocale = QLocale::system();
 
 private:
+    // Every caption of a tick and of a detection passes here.
+    void ReportCaption(const QString& message);
+
     ProviderState& m_provider;
     HardwareTree& m_tree;
     TTileList& m_tiles;
     PollWindow& m_window;
+    bool m_unknownTypeSeen = false;   // in this tick
+    bool m_unknownTypeShown = false;  // by the last tick
 };
 
 } // namespace gaugeloft

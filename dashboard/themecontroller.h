@@ -53,6 +53,8 @@ public:
     bool CustomThemeActive = false;
     bool ThemeCheckPending = false;
     bool AutoSwitch() const { return m_autoSwitch; }
+    // The window's title as the switching toggle last set it.
+    QString NormalCaption() const { return m_autoSwitch ? kTitle + kAutoSuffix : kTitle; }
 
     // The window was created: Light on a fresh state, the fallback follows.
     void WindowCreated();

@@ -1,15 +1,14 @@
 #include "platform/autostart.h"
 
+#include "platform/nativepath.h"
+#include "platform/safefile.h"
 #include "platform/xdgpaths.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 #include <QStringList>
 
 #include <algorithm>
 
+#include <cerrno>
 #include <unistd.h>
 
 namespace gaugeloft::platform {
@@ -113,10 +112,10 @@ struct Entry {
 
 bool ReadEntry(const QString& path, Entry* entry)
 {
-    QFile file(path);
-    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
+    QByteArray data;
+    if (ReadRegularFile(path, kMaxEntrySize, &data) != ReadStatus::Read)
         return false;
-    const QString text = QString::fromUtf8(file.read(kMaxEntrySize));
+    const QString text = QString::fromUtf8(data);
     bool inMain = false;
     bool hasExec = false;
     for (QStringView line : QStringView(text).split(u'\n')) {
@@ -159,6 +158,19 @@ bool AutostartEnabled(const QString& executable)
     return !entry.hidden && entry.gnomeEnabled && ExecProgram(entry.exec) == executable;
 }
 
+QString AutostartRefusal(const QString& executable)
+{
+    if (executable.isEmpty())
+        return QStringLiteral("No program to start");
+    if (!PathIsUtf8(executable))
+        return QStringLiteral("The program's path %1 is not valid UTF-8, which a desktop entry cannot name")
+            .arg(QString::fromUtf8(NativePath(executable)));  // shown with replacement characters
+    if (executable.contains(u'%'))
+        return QStringLiteral("The program's path %1 holds a \"%\", which desktop sessions do not start")
+            .arg(executable);
+    return {};
+}
+
 bool SetAutostart(bool enabled, const QString& executable, QString* error)
 {
     const auto fail = [error](const QString& reason) {
@@ -168,18 +180,15 @@ bool SetAutostart(bool enabled, const QString& executable, QString* error)
     };
     const QString path = AutostartPath();
     if (!enabled) {
-        if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
-            return true;
-        QFile file(path);
-        if (!file.remove())
-            return fail(QStringLiteral("Cannot remove %1: %2").arg(path, file.errorString()));
+        if (::unlink(NativePath(path).constData()) != 0 && errno != ENOENT)
+            return fail(QStringLiteral("Cannot remove %1: %2").arg(path, SystemReason(errno)));
         return true;
     }
-    if (executable.isEmpty())
-        return fail(QStringLiteral("No program to start"));
-    const QString folder = QFileInfo(path).absolutePath();
-    if (!QDir().mkpath(folder))
-        return fail(QStringLiteral("Cannot create the folder %1").arg(folder));
+    if (const QString refusal = AutostartRefusal(executable); !refusal.isEmpty())
+        return fail(refusal);
+    QString reason;
+    if (!MakeFolders(FolderOf(path), 0700, &reason))
+        return fail(QStringLiteral("Cannot create the folder %1: %2").arg(FolderOf(path), reason));
 
     const QString text = QStringLiteral(
         "[Desktop Entry]\n"
@@ -190,13 +199,8 @@ bool SetAutostart(bool enabled, const QString& executable, QString* error)
         "Icon=gaugeloft\n"
         "Terminal=false\n"
         "X-GNOME-Autostart-enabled=true\n").arg(ExecArgument(executable));
-    const QByteArray data = text.toUtf8();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
+    if (!WriteFileSafely(path, text.toUtf8(), &reason))
         return fail(QStringLiteral("Cannot write %1: %2").arg(path, reason));
-    }
     return true;
 }
 

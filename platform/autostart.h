@@ -17,6 +17,11 @@ bool AutostartEnabled(const QString& executable);
 // Writes the entry (atomically; Type=Application, Name=Gaugeloft, Exec=<executable, quoted by the
 // desktop-entry rules when it has spaces or special characters>, Icon=gaugeloft, Terminal=false,
 // X-GNOME-Autostart-enabled=true, Comment) or removes it. False with a reason on failure.
+// A program path the desktop could not start (not valid UTF-8, or holding "%", which
+// GLib-based sessions refuse even when escaped) is refused.
 bool SetAutostart(bool enabled, const QString& executable, QString* error);
+
+// Why an entry for `executable` cannot be written, or empty when it can.
+QString AutostartRefusal(const QString& executable);
 
 } // namespace gaugeloft::platform

@@ -1,7 +1,6 @@
 #include "platform/inifile.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 #include <utility>
@@ -360,53 +359,6 @@ void IniFile::WriteInteger(const QString& section, const QString& key, int value
 void IniFile::WriteBool(const QString& section, const QString& key, bool value)
 {
     WriteString(section, key, value ? QStringLiteral("1") : QStringLiteral("0"));
-}
-
-bool ReadWholeFile(const QString& path, QByteArray* data)
-{
-    data->clear();
-    if (path.isEmpty())
-        return false;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    QByteArray content = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return false;
-    *data = std::move(content);
-    return true;
-}
-
-bool WriteFileAtomically(const QString& path, const QByteArray& data, QString* error)
-{
-    const auto fail = [&](const QString& reason) {
-        if (error)
-            *error = reason;
-        return false;
-    };
-    if (path.isEmpty())
-        return fail(QStringLiteral("No file name given"));
-    QSaveFile file(path);
-    // Never write over the old file in place: it has to stay intact when anything fails.
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(file.errorString());
-    errno = 0;
-    const qint64 written = file.write(data);
-    if (written != data.size()) {
-        // A short write (a full disk) leaves no error on the file, but errno tells why.
-        const int cause = errno;
-        QString reason = file.error() != QFileDevice::NoError || cause == 0
-            ? file.errorString()
-            : QString::fromLocal8Bit(std::strerror(cause));
-        if (written >= 0)
-            reason = QStringLiteral("%1 (%2 of %3 bytes written)").arg(reason).arg(written).arg(data.size());
-        file.cancelWriting();
-        return fail(reason);
-    }
-    if (!file.commit())
-        return fail(file.errorString());
-    return true;
 }
 
 } // namespace gaugeloft::platform

@@ -68,14 +68,4 @@ private:
     bool m_bom = false;
 };
 
-// Reads a whole file. False (and an empty result) when it does not exist or cannot be read.
-bool ReadWholeFile(const QString& path, QByteArray* data);
-
-// Writes `data` to `path` atomically: a temporary file beside it, flushed to disk and renamed
-// over the old one, so the old file stays intact when anything fails. False with a reason.
-bool WriteFileAtomically(const QString& path, const QByteArray& data, QString* error);
-
-// How files are written; tests put a failing writer in (a full disk, a read-only folder).
-using FileWriter = std::function<bool(const QString& path, const QByteArray& data, QString* error)>;
-
 } // namespace gaugeloft::platform

@@ -1,13 +1,11 @@
 #include "platform/settingsstore.h"
 
+#include "platform/nativepath.h"
 #include "platform/regformat.h"
+#include "platform/safefile.h"
 #include "platform/xdgpaths.h"
 
 #include <QDateTime>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 
 #include <cerrno>
 #include <cstdio>
@@ -26,7 +24,7 @@ using regformat::Kind;
 
 constexpr qint64 kMaxFileSize = 4 * 1024 * 1024;
 
-QByteArray Native(const QString& path) { return QFile::encodeName(path); }
+QByteArray Native(const QString& path) { return NativePath(path); }
 
 // An flock held on `path` (created when missing) for the object's lifetime.
 class FileLock {
@@ -37,13 +35,16 @@ public:
         m_fd = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY, 0600);
         if (m_fd < 0 && !exclusive)
             m_fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
-        if (m_fd < 0)
+        if (m_fd < 0) {
+            m_error = errno;
             return;
+        }
         int rc;
         do
             rc = ::flock(m_fd, exclusive ? LOCK_EX : LOCK_SH);
         while (rc != 0 && errno == EINTR);
         if (rc != 0) {
+            m_error = errno;
             ::close(m_fd);
             m_fd = -1;
         }
@@ -57,9 +58,11 @@ public:
     FileLock& operator=(const FileLock&) = delete;
 
     bool Held() const { return m_fd >= 0; }
+    QString Reason() const { return SystemReason(m_error); }
 
 private:
     int m_fd = -1;
+    int m_error = 0;
 };
 
 enum class FileState { Missing, Parsed, Corrupt, Unreadable };
@@ -67,47 +70,32 @@ enum class FileState { Missing, Parsed, Corrupt, Unreadable };
 struct Loaded {
     FileState state = FileState::Missing;
     Document doc;
+    QString reason;  // why an unreadable file could not be read
 };
 
 // An empty file counts as no file; one that is not a regular file or cannot be opened is
-// unreadable (and never replaced).
+// unreadable (and never replaced); one too large to be ours counts as corrupt.
 Loaded Load(const QString& path)
 {
     Loaded result;
-    const int fd = ::open(Native(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) {
-        result.state = errno == ENOENT || errno == ENOTDIR ? FileState::Missing : FileState::Unreadable;
+    QByteArray data;
+    QString reason;
+    switch (ReadRegularFile(path, kMaxFileSize, &data, &reason)) {
+    case ReadStatus::Missing:
+        result.state = FileState::Missing;
+        return result;
+    case ReadStatus::Failed: {
+        struct stat st {};
+        const bool tooLarge = ::stat(Native(path).constData(), &st) == 0 && S_ISREG(st.st_mode)
+            && st.st_size > kMaxFileSize;
+        result.state = tooLarge ? FileState::Corrupt : FileState::Unreadable;
+        result.reason = reason;
         return result;
     }
-    struct stat st {};
-    QByteArray data;
-    bool readable = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    bool tooLarge = readable && st.st_size > kMaxFileSize;
-    if (readable && !tooLarge) {
-        char buffer[65536];
-        for (;;) {
-            const ssize_t n = ::read(fd, buffer, sizeof buffer);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0) {
-                readable = false;
-                break;
-            }
-            if (n == 0)
-                break;
-            data.append(buffer, n);
-            if (data.size() > kMaxFileSize) {
-                tooLarge = true;
-                break;
-            }
-        }
+    case ReadStatus::Read:
+        break;
     }
-    ::close(fd);
-    if (!readable)
-        result.state = FileState::Unreadable;
-    else if (tooLarge)
-        result.state = FileState::Corrupt;
-    else if (data.isEmpty())
+    if (data.isEmpty())
         result.state = FileState::Missing;
     else
         result.state = regformat::Parse(data, &result.doc, nullptr) ? FileState::Parsed : FileState::Corrupt;
@@ -130,41 +118,16 @@ const regformat::Value* FindValue(const Document& doc, const QString& key, const
     throw SettingsError(QStringLiteral("Invalid data type for '%1'").arg(name));
 }
 
-[[noreturn]] void ThrowNotSaved(const QString& name)
+[[noreturn]] void ThrowNotSaved(const QString& name, const QString& reason)
 {
-    throw SettingsError(QStringLiteral("Failed to set data for '%1'").arg(name));
-}
-
-bool SaveAtomically(const QString& path, const QByteArray& data, QString* error)
-{
-    // A new file is for the user alone (it may hold credentials); an old one keeps its mode.
-    const bool isNew = !QFileInfo::exists(path);
-    QSaveFile file(path);
-    const bool opened = file.open(QIODevice::WriteOnly);
-    if (opened && isNew)
-        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner); // best effort
-    if (!opened || file.write(data) != data.size() || !file.commit()) {
-        if (error)
-            *error = file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    return true;
-}
-
-// The folder, made private to the user when it has to be created.
-bool MakeFolder(const QString& folder)
-{
-    if (QFileInfo(folder).isDir())
-        return true;
-    const QString parent = QFileInfo(folder).absolutePath();
-    if (!QDir().mkpath(parent))
-        return false;
-    return ::mkdir(Native(folder).constData(), 0700) == 0 || QFileInfo(folder).isDir();
+    QString message = QStringLiteral("Failed to set data for '%1'").arg(name);
+    if (!reason.isEmpty())
+        message += u'\n' + reason;
+    throw SettingsError(message);
 }
 
 // Moves the file to an unused name beside it: the new name, or empty.
-QString SetAside(const QString& path)
+QString SetAside(const QString& path, QString* reason)
 {
     const QString base = path + QStringLiteral(".corrupt-")
         + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
@@ -176,14 +139,20 @@ QString SetAside(const QString& path)
             return candidate;
         if (errno == EEXIST)
             continue;
-        if (errno != EINVAL && errno != ENOSYS)
+        if (errno != EINVAL && errno != ENOSYS) {
+            *reason = SystemReason(errno);
             return {};
+        }
         // No RENAME_NOREPLACE here; other writers wait on our lock anyway.
         struct stat st {};
         if (::lstat(to.constData(), &st) == 0)
             continue;
-        return ::rename(from.constData(), to.constData()) == 0 ? candidate : QString();
+        if (::rename(from.constData(), to.constData()) == 0)
+            return candidate;
+        *reason = SystemReason(errno);
+        return {};
     }
+    *reason = QStringLiteral("No free name to keep the unreadable file under");
     return {};
 }
 
@@ -217,14 +186,15 @@ bool ChangeFile(const QString& path, const QString& name,
     const std::function<bool(const QString&, const QByteArray&, QString*)>& writer, QString* setAside,
     const std::function<bool(Document&)>& change)
 {
-    if (!MakeFolder(QFileInfo(path).absolutePath()))
-        ThrowNotSaved(name);
+    QString reason;
+    if (!MakeFolders(FolderOf(path), 0700, &reason))
+        ThrowNotSaved(name, reason);
     const FileLock lock(path + QStringLiteral(".lock"), true);
     if (!lock.Held())
-        ThrowNotSaved(name);
+        ThrowNotSaved(name, lock.Reason());
     Loaded loaded = Load(path);
     if (loaded.state == FileState::Unreadable)
-        ThrowNotSaved(name);
+        ThrowNotSaved(name, loaded.reason);
     if (loaded.state == FileState::Corrupt)
         loaded.doc = {};
     if (!change(loaded.doc))
@@ -233,21 +203,20 @@ bool ChangeFile(const QString& path, const QString& name,
 
     QString aside;
     if (loaded.state == FileState::Corrupt) {
-        aside = SetAside(path);
+        aside = SetAside(path, &reason);
         if (aside.isEmpty())
-            ThrowNotSaved(name);
+            ThrowNotSaved(name, reason);
     }
     bool saved = false;
     try {
-        QString error;
-        saved = writer ? writer(path, data, &error) : SaveAtomically(path, data, &error);
+        saved = writer ? writer(path, data, &reason) : WriteFileSafely(path, data, &reason, NewFileAccess::Private);
     } catch (...) {
         saved = false;
     }
     if (!saved) {
         if (!aside.isEmpty())
             ::rename(Native(aside).constData(), Native(path).constData());
-        ThrowNotSaved(name);
+        ThrowNotSaved(name, reason);
     }
     if (!aside.isEmpty())
         *setAside = aside;
@@ -346,7 +315,7 @@ void Put(const QString& path, const decltype(SettingsStore::Writer)& writer, QSt
     const QString& key, regformat::Value value)
 {
     if (!ValidKey(key))
-        ThrowNotSaved(value.name);
+        ThrowNotSaved(value.name, QStringLiteral("A key name holds a line break"));
     const QString name = value.name;
     ChangeFile(path, name, writer, setAside, [&](Document& doc) {
         const QString full = FullPath(key);

@@ -1,9 +1,8 @@
 #include "platform/snapshotsource.h"
 
 #include "platform/classrefresher.h"
+#include "platform/safefile.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -16,29 +15,11 @@ namespace gaugeloft::platform {
 
 namespace {
 
-// Reads the whole file, refusing anything that is not a regular file of at most
-// kMaxFileBytes. The size is checked before reading so a huge file never stalls a poll;
-// FIFOs and devices are refused before opening so a read can never block.
+// Anything but a regular file of at most kMaxFileBytes is refused without blocking, so a
+// FIFO, a device or a huge file never stalls a poll.
 bool readSnapshotFile(const QString& path, QByteArray& bytes)
 {
-    bytes.clear();
-    if (path.isEmpty())
-        return false;
-    const QFileInfo info(path);
-    if (!info.isFile() || info.size() > SnapshotSource::kMaxFileBytes)
-        return false;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.isSequential())
-        return false;
-    if (file.size() > SnapshotSource::kMaxFileBytes)
-        return false;
-    // The file may have grown since the size check: read one byte more than allowed.
-    bytes = file.read(SnapshotSource::kMaxFileBytes + 1);
-    if (bytes.size() > SnapshotSource::kMaxFileBytes || file.error() != QFileDevice::NoError) {
-        bytes.clear();
-        return false;
-    }
-    return true;
+    return ReadRegularFile(path, SnapshotSource::kMaxFileBytes, &bytes) == ReadStatus::Read;
 }
 
 std::optional<QJsonObject> parseDocument(const QByteArray& bytes)

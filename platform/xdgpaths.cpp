@@ -1,7 +1,8 @@
 #include "platform/xdgpaths.h"
 
+#include "platform/nativepath.h"
+
 #include <QDir>
-#include <QFile>
 
 #include <pwd.h>
 #include <unistd.h>
@@ -10,13 +11,13 @@ namespace gaugeloft::platform {
 
 QString ConfigHome()
 {
-    const QString xdg = qEnvironmentVariable("XDG_CONFIG_HOME");
+    const QString xdg = PathFromNative(qgetenv("XDG_CONFIG_HOME"));
     if (!xdg.isEmpty() && QDir::isAbsolutePath(xdg))
         return QDir::cleanPath(xdg);
-    QString home = qEnvironmentVariable("HOME");
+    QString home = PathFromNative(qgetenv("HOME"));
     if (home.isEmpty()) {
         if (const passwd* pw = ::getpwuid(::getuid()))
-            home = QFile::decodeName(pw->pw_dir);
+            home = PathFromNative(QByteArray(pw->pw_dir));
     }
     return QDir::cleanPath(home + QStringLiteral("/.config"));
 }

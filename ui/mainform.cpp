@@ -1,5 +1,6 @@
 #include "ui/mainform.h"
 
+#include "platform/nativepath.h"
 #include "platform/xdgpaths.h"
 #include "ui/appicon.h"
 #include "ui/dashboardarea.h"
@@ -36,6 +37,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <unistd.h>
 
 namespace gaugeloft {
 
@@ -46,9 +48,13 @@ constexpr int kSplitterMinimum = 30;
 
 QString ComputerName()
 {
-    if (qEnvironmentVariableIsSet("COMPUTERNAME"))
-        return qEnvironmentVariable("COMPUTERNAME");
-    return QSysInfo::machineHostName();
+    return qEnvironmentVariableIsSet("COMPUTERNAME") ? qEnvironmentVariable("COMPUTERNAME")
+                                                     : QSysInfo::machineHostName();
+}
+
+bool FolderWritable(const QString& folder)
+{
+    return ::access(platform::NativePath(folder).constData(), W_OK) == 0;
 }
 
 // Where the decoration of a tree row lies, as the view's style draws it.
@@ -96,11 +102,11 @@ TMainForm::TMainForm(ProviderState& provider, QWidget* parent)
     resize(kClientWidth + 2 * kFrameWidth, kClientHeight + 2 * kFrameWidth);
     CentreOnScreen();
     m_topPanel->SetComputerName(ComputerName());
-    m_dashboardLocation.ExecutablePath = QCoreApplication::applicationFilePath();
-    m_dashboardLocation.ComputerName = ComputerName();
-    m_dashboardLocation.ConfigFolder = QDir(platform::ConfigHome()).filePath(QStringLiteral("gaugeloft"));
+    m_dashboardLocation.ExecutablePath = platform::ExecutablePath();
+    m_dashboardLocation.ComputerName = DashboardComputerName(ComputerName(), QSysInfo::machineHostName());
+    m_dashboardLocation.ConfigFolder = platform::ConfigHome() + QStringLiteral("/gaugeloft");
     m_dashboardLocation.ProgramFolderWritable =
-        QFileInfo(QFileInfo(m_dashboardLocation.ExecutablePath).absolutePath()).isWritable();
+        FolderWritable(platform::FolderOf(m_dashboardLocation.ExecutablePath));
     ShowError = [this](const QString& text) {
         QMessageBox::critical(this, QGuiApplication::applicationDisplayName(), text);
     };
@@ -417,6 +423,11 @@ void TMainForm::ShowWindow()
 void TMainForm::SetCaption(const QString& text)
 {
     setWindowTitle(text);
+}
+
+void TMainForm::RestoreCaption()
+{
+    setWindowTitle(m_theme.NormalCaption());
 }
 
 // ---- tile host

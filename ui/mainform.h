@@ -172,6 +172,7 @@ public:
     bool WindowVisible() const override;
     void ShowWindow() override;
     void SetCaption(const QString& text) override;
+    void RestoreCaption() override;
     void RunThemeCheck() override;
     void LoadDashboard() override;
 

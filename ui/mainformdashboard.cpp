@@ -32,7 +32,11 @@ constexpr int kLargestSide = 16384;
 
 void TMainForm::LoadDashboard()
 {
-    gaugeloft::LoadDashboard(m_dashboardLocation, {*this, m_theme, *m_tiles, m_provider.CurrentProvider});
+    const QString error =
+        gaugeloft::LoadDashboard(m_dashboardLocation, {*this, m_theme, *m_tiles, m_provider.CurrentProvider});
+    // Told once the poll tick that reads the file has ended: a message box waits for the user.
+    if (!error.isEmpty() && ShowError)
+        QMetaObject::invokeMethod(this, [this, error] { if (ShowError) ShowError(error); }, Qt::QueuedConnection);
 }
 
 bool TMainForm::SaveDashboard()

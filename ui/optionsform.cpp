@@ -245,26 +245,52 @@ void TOptionsForm::LoadSettings()
     }
     m_hideInTaskbar = m_taskbar->isChecked();
     m_showReminder = m_reminder->isChecked();
+    m_filled = StoredValues();
     if (!m_loadedOnce) {
         m_loadedOnce = true;
         StartupCheck = m_webUpdate->isChecked();
     }
 }
 
+std::array<TOptionsForm::StoredValue, TOptionsForm::kStoredValueCount> TOptionsForm::StoredValues() const
+{
+    const auto flag = [](const QCheckBox* box) { return box->isChecked() ? 1u : 0u; };
+    return {{
+        {kHideInTaskbar, flag(m_taskbar)},
+        {kHideReminder, flag(m_reminder)},
+        {kDoWebUpdate, flag(m_webUpdate)},
+        {kRefresher, flag(m_refresher)},
+        {kKeepInSysTray, flag(m_keepInTray)},
+        {kShowFahrenheit, flag(m_fahrenheit)},
+        {kProvider, static_cast<std::uint32_t>(m_provider->currentIndex())},
+        {kPerformance, static_cast<std::uint32_t>(m_rate->currentIndex())},
+    }};
+}
+
+bool TOptionsForm::Stored(const QString& name) const
+{
+    try {
+        return m_store.ReadDWord(kSettingsKey, name).has_value();
+    } catch (const platform::SettingsError&) {
+        return false;  // of another type: rewritten as a number
+    }
+}
+
+// Of the stored values only what the user changed since the dialog was filled, and what the
+// store lacks, is written: another program's change made meanwhile to any other value stays.
 void TOptionsForm::SaveSettings()
 {
     QString error;
-    if (!platform::SetAutostart(m_autostart->isChecked(), m_executable, &error))
-        throw platform::SettingsError(QStringLiteral("Failed to set data for 'Gaugeloft'"));
-    const auto flag = [](const QCheckBox* box) { return box->isChecked() ? 1u : 0u; };
-    m_store.WriteDWord(kSettingsKey, kHideInTaskbar, flag(m_taskbar));
-    m_store.WriteDWord(kSettingsKey, kHideReminder, flag(m_reminder));
-    m_store.WriteDWord(kSettingsKey, kDoWebUpdate, flag(m_webUpdate));
-    m_store.WriteDWord(kSettingsKey, kRefresher, flag(m_refresher));
-    m_store.WriteDWord(kSettingsKey, kKeepInSysTray, flag(m_keepInTray));
-    m_store.WriteDWord(kSettingsKey, kShowFahrenheit, flag(m_fahrenheit));
-    m_store.WriteDWord(kSettingsKey, kProvider, static_cast<std::uint32_t>(m_provider->currentIndex()));
-    m_store.WriteDWord(kSettingsKey, kPerformance, static_cast<std::uint32_t>(m_rate->currentIndex()));
+    if (!platform::SetAutostart(m_autostart->isChecked(), m_executable, &error)) {
+        m_autostart->setChecked(platform::AutostartEnabled(m_executable));  // as it really is
+        throw platform::SettingsError(QStringLiteral("Failed to set data for 'Gaugeloft'\n") + error);
+    }
+    const auto values = StoredValues();
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (values[i].value != m_filled[i].value || !Stored(values[i].name))
+            m_store.WriteDWord(kSettingsKey, values[i].name, values[i].value);
+        m_filled[i] = values[i];
+    }
     m_hideInTaskbar = m_taskbar->isChecked();
     m_showReminder = m_reminder->isChecked();
 }

@@ -10,6 +10,8 @@
 
 #include <QDialog>
 
+#include <array>
+#include <cstdint>
 #include <functional>
 
 class QCheckBox;
@@ -51,8 +53,10 @@ public:
 
     // Fills the controls from the store; a missing settings key leaves them as they are.
     void LoadSettings();
-    // Writes the autostart entry and the eight values. SettingsError when the store fails;
-    // a failed autostart write is reported the same way.
+    // Writes the autostart entry and those of the eight values the user changed since the
+    // controls were filled, and those missing from the store. SettingsError when the store
+    // fails; a failed autostart write is reported the same way (and the box then shows the
+    // entry as it is).
     void SaveSettings();
     // 200, 100 or 40 ms from the rate list.
     int AnimationInterval() const;
@@ -77,6 +81,14 @@ protected:
     void done(int result) override;
 
 private:
+    struct StoredValue {
+        QString name;
+        std::uint32_t value = 0;
+    };
+    static constexpr std::size_t kStoredValueCount = 8;
+    // The eight stored values as the controls show them.
+    std::array<StoredValue, kStoredValueCount> StoredValues() const;
+    bool Stored(const QString& name) const;
     bool ReadFlag(const QString& name, bool missing) const;
     void ReadIndex(const QString& name, QComboBox* list) const;
     void ApplyAutoSwitch();
@@ -107,6 +119,8 @@ private:
     bool m_hideInTaskbar = false;
     bool m_showReminder = false;
     bool m_loadedOnce = false;
+    // What the controls showed when they were last filled from the store (or saved).
+    std::array<StoredValue, kStoredValueCount> m_filled;
 };
 
 } // namespace gaugeloft

@@ -1,11 +1,19 @@
 #include "dashboard/dashboardfile.h"
 
 #include "dashboard/tilefixture.h"
+#include "platform/nativepath.h"
+#include "support/fullfilesystem.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 namespace gaugeloft {
 namespace {
@@ -289,13 +297,157 @@ TEST(DashboardFile, SavingCreatesThePerComputerFileAndFailuresKeepTheOldOne)
         *why = "No space left on device";
         return false;
     });
-    EXPECT_EQ(message, "Unable to write to " + dir.filePath("gaugeloft.DESK.ini"));
+    EXPECT_EQ(message, "Unable to write to " + dir.filePath("gaugeloft.DESK.ini") + "\nNo space left on device");
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), old);
 
     // a folder that cannot be written (here: it is a file)
     DashboardFileLocation blocked {dir.filePath("gaugeloft.DESK.ini/gaugeloft"), "DESK", QString(), true};
     EXPECT_TRUE(SaveDashboard(blocked, d.Parts()).startsWith("Unable to write to "));
+}
+
+QByteArray Bytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// From a hundred bytes to past 64 KiB, each save on a full file system fails with the reason
+// and leaves the old file as it was.
+TEST(DashboardFile, FullFileSystemKeepsTheSavedDashboard)
+{
+    testing::FullFileSystem disk;
+    ASSERT_TRUE(disk.Ready());
+    SCOPED_TRACE(disk.Kind());
+    const DashboardFileLocation at {disk.FilePath("gaugeloft"), "BOX", QString(), true};
+    Dashboard d;
+    d.AddTile("/cpu/0/load/0");
+    ASSERT_EQ(SaveDashboard(at, d.Parts()), QString());
+    const QString path = disk.FilePath("gaugeloft.BOX.ini");
+    const QByteArray old = Bytes(path);
+    ASSERT_FALSE(old.isEmpty());
+    disk.Fill();
+    int tiles = 1;
+    for (const int target : {100, 1000, 4000, 16000, 17000, 65536}) {
+        while (SaveDashboardText(old, d.Parts()).size() < target)
+            d.AddTile("/cpu/0/temperature/" + QString::number(tiles++));
+        SCOPED_TRACE(SaveDashboardText(old, d.Parts()).size());
+        EXPECT_EQ(SaveDashboard(at, d.Parts()), "Unable to write to " + path + "\n" + disk.ExpectedReason());
+        EXPECT_EQ(Bytes(path), old);
+        EXPECT_EQ(disk.Entries(), QStringList{"gaugeloft.BOX.ini"});
+    }
+}
+
+// Only a regular file is ever replaced, and reading never blocks or grows without bound.
+TEST(DashboardFile, SomethingElseInTheFilesPlaceIsRefusedWithTheReason)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("gaugeloft.BOX.ini");
+    const QByteArray native = QFile::encodeName(path);
+    const QString device = dir.filePath("null");
+    const bool haveDevice = ::mknod(QFile::encodeName(device).constData(), S_IFCHR | 0666, makedev(1, 3)) == 0;
+    const struct {
+        const char* name;
+        std::function<bool()> make;
+        std::string reason;
+    } cases[] = {
+        {"FIFO", [&] { return ::mkfifo(native.constData(), 0600) == 0; }, "Not a regular file"},
+        {"folder", [&] { return ::mkdir(native.constData(), 0700) == 0; }, std::strerror(EISDIR)},
+        {"link to /dev/zero", [&] { return ::symlink("/dev/zero", native.constData()) == 0; }, "Not a regular file"},
+        {"link to a device", [&] { return haveDevice && ::symlink(QFile::encodeName(device).constData(), native.constData()) == 0; },
+         "Not a regular file"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ::unlink(native.constData());
+        ::rmdir(native.constData());
+        if (!c.make())
+            continue;  // no device nodes here
+        struct stat before {};
+        ASSERT_EQ(::lstat(native.constData(), &before), 0);
+        const DashboardFileLocation at {dir.filePath("gaugeloft"), "BOX", QString(), true};
+        Dashboard d;
+        d.AddTile("/cpu/0/load/0");
+        const QString reason = QString::fromStdString(c.reason);
+        EXPECT_EQ(LoadDashboard(at, d.Parts()), "Unable to read " + path + "\n" + reason);
+        EXPECT_EQ(d.world.tiles.Count(), 0);  // read as no file: the defaults
+        d.AddTile("/cpu/0/load/0");
+        EXPECT_EQ(SaveDashboard(at, d.Parts()), "Unable to write to " + path + "\n" + reason);
+        struct stat after {};
+        ASSERT_EQ(::lstat(native.constData(), &after), 0);
+        EXPECT_EQ(after.st_mode, before.st_mode);
+        EXPECT_EQ(after.st_ino, before.st_ino);
+        if (haveDevice) {
+            struct stat dev {};
+            ASSERT_EQ(::stat(QFile::encodeName(device).constData(), &dev), 0);
+            EXPECT_TRUE(S_ISCHR(dev.st_mode));
+        }
+    }
+
+    // a link to a regular file is written through
+    ::unlink(native.constData());
+    ASSERT_EQ(::symlink("kept/real.ini", native.constData()), 0);
+    ASSERT_TRUE(QDir().mkpath(dir.filePath("kept")));
+    QFile(dir.filePath("kept/real.ini")).open(QIODevice::WriteOnly);
+    const DashboardFileLocation at {dir.filePath("gaugeloft"), "BOX", QString(), true};
+    Dashboard d;
+    d.AddTile("/cpu/0/load/0");
+    EXPECT_EQ(SaveDashboard(at, d.Parts()), QString());
+    EXPECT_TRUE(QFileInfo(path).isSymLink());
+    EXPECT_TRUE(Bytes(dir.filePath("kept/real.ini")).contains("Id0=/cpu/0/load/0"));
+
+    // a file far larger than any dashboard is not read, and not replaced
+    ::unlink(native.constData());
+    QFile huge(path);
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(huge.resize(kMaxDashboardFileBytes + 1));
+    huge.close();
+    const QString tooLarge = QStringLiteral("File too large (over %1 bytes)").arg(kMaxDashboardFileBytes);
+    EXPECT_EQ(LoadDashboard(at, d.Parts()), "Unable to read " + path + "\n" + tooLarge);
+    EXPECT_EQ(SaveDashboard(at, d.Parts()), "Unable to write to " + path + "\n" + tooLarge);
+    EXPECT_EQ(QFileInfo(path).size(), kMaxDashboardFileBytes + 1);
+}
+
+TEST(DashboardFile, ComputerNamesThatCannotStandInAFileName)
+{
+    const struct {
+        QString computer;
+        QString host;
+        QString expected;
+    } cases[] = {
+        {"DESK", "desk.example", "DESK"},
+        {"a/b", "h", "a_b"},
+        {"../../etc", "h", ".._.._etc"},
+        {"tab\there\nnew", "h", "tab_here_new"},
+        {"", "workstation", "workstation"},
+        {"   ", "workstation", "workstation"},
+        {"", "", "localhost"},
+        {"", "bad/host", "bad_host"},
+        {"Büro-PC", "h", "Büro-PC"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(DashboardComputerName(c.computer, c.host), c.expected) << c.computer.toStdString();
+}
+
+// A program folder whose name is not valid UTF-8 still gets its own files, byte for byte.
+TEST(DashboardFile, ProgramFolderThatIsNotUtf8)
+{
+    QTemporaryDir dir;
+    const QByteArray folder = QFile::encodeName(dir.path()) + "/Gr\xfc\xdf" "e";
+    ASSERT_EQ(::mkdir(folder.constData(), 0700), 0);
+    const DashboardFileLocation at {platform::PathFromNative(folder + "/gaugeloft"), "BOX", QString(), true};
+    EXPECT_EQ(platform::NativePath(DashboardFileName(at, true)), folder + "/gaugeloft.BOX.ini");
+    Dashboard d;
+    d.AddTile("/cpu/0/load/0");
+    EXPECT_EQ(SaveDashboard(at, d.Parts()), QString());
+    struct stat st {};
+    EXPECT_EQ(::stat((folder + "/gaugeloft.BOX.ini").constData(), &st), 0);
+    EXPECT_EQ(platform::NativePath(DashboardFileName(at, false)), folder + "/gaugeloft.BOX.ini");
+    Dashboard again;
+    EXPECT_EQ(LoadDashboard(at, again.Parts()), QString());
+    EXPECT_EQ(again.Ids(), QStringList{"/cpu/0/load/0"});
+    ::unlink((folder + "/gaugeloft.BOX.ini").constData());
+    ::rmdir(folder.constData());
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "platform/autostart.h"
 
+#include "platform/nativepath.h"
+#include "support/fullfilesystem.h"
 #include "support/scopedenv.h"
 
 #include <QDir>
@@ -63,9 +65,8 @@ TEST_F(AutostartTest, EnableAndDisableRoundTrip)
     } cases[] = {
         {"/usr/bin/gaugeloft", "Exec=/usr/bin/gaugeloft\n"},
         {"/opt/My Apps/gaugeloft", "Exec=\"/opt/My Apps/gaugeloft\"\n"},
-        {"/opt/50%/gauge$loft", "Exec=\"/opt/50%%/gauge\\\\$loft\"\n"},
+        {"/opt/apps/gauge$loft", "Exec=\"/opt/apps/gauge\\\\$loft\"\n"},
         {"/tmp/a\"b`c\\d\te (x)", "Exec=\"/tmp/a\\\\\"b\\\\`c\\\\\\\\d\\te (x)\"\n"},
-        {"/tmp/100%", "Exec=/tmp/100%%\n"},
     };
     const QString path = AutostartPath();
     EXPECT_TRUE(path.startsWith(m_dir.path()));
@@ -123,6 +124,45 @@ TEST_F(AutostartTest, FolderThatCannotBeMadeFails)
     EXPECT_FALSE(AutostartEnabled("/usr/bin/gaugeloft"));
     EXPECT_FALSE(SetAutostart(true, QString(), &error)) << "no program";
     EXPECT_EQ(FileBytes(m_dir.filePath("plain-file")), "x");
+}
+
+// Desktop sessions cannot start these: the entry is refused with the reason, nothing is written.
+TEST_F(AutostartTest, RefusesProgramPathsTheDesktopCannotStart)
+{
+    const struct {
+        QString executable;
+        const char* why;
+    } cases[] = {
+        {"/opt/50%/gaugeloft", "holds a \"%\""},
+        {"/tmp/100%", "holds a \"%\""},
+        {PathFromNative("/opt/Gr\xfc\xdf" "e/gaugeloft"), "is not valid UTF-8"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        QString error;
+        EXPECT_FALSE(SetAutostart(true, c.executable, &error));
+        EXPECT_TRUE(error.contains(QString::fromUtf8(c.why))) << error.toStdString();
+        EXPECT_EQ(AutostartRefusal(c.executable), error);
+        EXPECT_FALSE(QFileInfo::exists(AutostartPath()));
+        EXPECT_FALSE(AutostartEnabled(c.executable));
+    }
+    EXPECT_TRUE(AutostartRefusal("/usr/bin/gaugeloft").isEmpty());
+}
+
+TEST(AutostartFullDisk, FailsWithTheReasonAndKeepsTheOldEntry)
+{
+    gaugeloft::testing::FullFileSystem disk;
+    ASSERT_TRUE(disk.Ready());
+    const ScopedEnv xdg("XDG_CONFIG_HOME", disk.Folder().toLocal8Bit());
+    QString error;
+    ASSERT_TRUE(SetAutostart(true, "/usr/bin/gaugeloft", &error)) << error.toStdString();
+    const QByteArray old = FileBytes(AutostartPath());
+    disk.Fill();
+    EXPECT_FALSE(SetAutostart(true, "/opt/gaugeloft/bin/gaugeloft", &error));
+    EXPECT_TRUE(error.endsWith(": " + disk.ExpectedReason())) << error.toStdString();
+    EXPECT_EQ(FileBytes(AutostartPath()), old);
+    EXPECT_TRUE(AutostartEnabled("/usr/bin/gaugeloft"));
+    EXPECT_EQ(QDir(disk.Folder() + "/autostart").entryList(QDir::Files | QDir::Hidden), QStringList{"Gaugeloft.desktop"});
 }
 
 } // namespace

@@ -6,15 +6,11 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
 
-#include <csignal>
 #include <string>
 #include <vector>
 
 using gaugeloft::platform::IniFile;
-using gaugeloft::platform::ReadWholeFile;
-using gaugeloft::platform::WriteFileAtomically;
 
 namespace {
 
@@ -329,74 +325,5 @@ TEST(IniFile, RoundTripsAnyBytes)
     EXPECT_EQ(Str(stray.ReadString(QStringLiteral("A"), QStringLiteral("k"), {})), "v");
 }
 
-QStringList Entries(const QString& folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
-}
-
-TEST(IniFile, WritesFilesAtomically)
-{
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString path = dir.filePath(QStringLiteral("gauges.ini"));
-    QString error;
-    QByteArray data;
-    EXPECT_FALSE(ReadWholeFile(path, &data));
-
-    ASSERT_TRUE(WriteFileAtomically(path, "[A]\nx=1\n", &error)) << Str(error);
-    ASSERT_TRUE(WriteFileAtomically(path, "[B]\n", &error)) << Str(error);
-    ASSERT_TRUE(ReadWholeFile(path, &data));
-    EXPECT_EQ(Str(data), "[B]\n");
-    ASSERT_TRUE(WriteFileAtomically(path, {}, &error)) << Str(error);
-    ASSERT_TRUE(ReadWholeFile(path, &data));
-    EXPECT_TRUE(data.isEmpty());
-    ASSERT_TRUE(WriteFileAtomically(path, "[A]\nx=1\n", &error)) << Str(error);
-
-    QFile plain(dir.filePath(QStringLiteral("file.txt")));
-    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
-    plain.close();
-    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("folder/sub")));
-    const QStringList before = Entries(dir.path());
-
-    struct Case {
-        const char* name;
-        QString path;
-    };
-    const Case cases[] = {
-        { "folder that does not exist", dir.filePath(QStringLiteral("missing/gauges.ini")) },
-        { "path under a regular file", dir.filePath(QStringLiteral("file.txt/gauges.ini")) },
-        { "target is a folder", dir.filePath(QStringLiteral("folder")) },
-        { "no path", QString() },
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        error.clear();
-        EXPECT_FALSE(WriteFileAtomically(c.path, "[A]\nx=2\n", &error));
-        EXPECT_FALSE(error.isEmpty());
-        EXPECT_FALSE(WriteFileAtomically(c.path, "[A]\nx=2\n", nullptr));
-        EXPECT_EQ(Entries(dir.path()), before); // nothing created, nothing left behind
-        EXPECT_FALSE(ReadWholeFile(c.path, &data));
-        EXPECT_TRUE(data.isEmpty());
-    }
-    EXPECT_EQ(Entries(dir.filePath(QStringLiteral("folder"))), QStringList { QStringLiteral("sub") });
-
-    // A write that runs out of room (a file size limit stands in for a full disk, which
-    // also works as root) leaves the old file as it was.
-    rlimit old {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = old;
-    small.rlim_cur = 4096;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    error.clear();
-    const bool written = WriteFileAtomically(path, QByteArray(1 << 20, 'x'), &error);
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
-    EXPECT_FALSE(written);
-    EXPECT_FALSE(error.isEmpty());
-    ASSERT_TRUE(ReadWholeFile(path, &data));
-    EXPECT_EQ(Str(data), "[A]\nx=1\n");
-    EXPECT_EQ(Entries(dir.path()), before);
-}
 
 } // namespace

@@ -237,9 +237,9 @@ TEST_F(SettingsStoreTest, FailedSaveThrowsAndKeepsTheFile)
             [&] { m_store.WriteString("Software\\New", "Name", "new"); },
         };
         for (const auto& change : changes)
-            EXPECT_EQ(ErrorOf(change), "Failed to set data for 'Name'");
+            EXPECT_EQ(ErrorOf(change), "Failed to set data for 'Name'\ndisk full");
         if (before == good) {
-            EXPECT_EQ(ErrorOf([&] { m_store.DeleteValue(kKey, "Name"); }), "Failed to set data for 'Name'");
+            EXPECT_EQ(ErrorOf([&] { m_store.DeleteValue(kKey, "Name"); }), "Failed to set data for 'Name'\ndisk full");
         }
         EXPECT_EQ(FileBytes(m_path), before);
         EXPECT_EQ(QDir(m_dir.path() + "/Marrowind").entryList(QDir::Files), (QStringList{"registry.reg", "registry.reg.lock"}));
@@ -249,7 +249,8 @@ TEST_F(SettingsStoreTest, FailedSaveThrowsAndKeepsTheFile)
 
     // A key that cannot be written into the file fails before anything is written.
     m_store.Writer = nullptr;
-    EXPECT_EQ(ErrorOf([&] { m_store.WriteDWord("Software\nInjected", "Name", 1); }), "Failed to set data for 'Name'");
+    EXPECT_EQ(ErrorOf([&] { m_store.WriteDWord("Software\nInjected", "Name", 1); }),
+              "Failed to set data for 'Name'\nA key name holds a line break");
     EXPECT_EQ(FileBytes(m_path), corrupt);
 }
 
@@ -259,10 +260,18 @@ TEST_F(SettingsStoreTest, FailsWhenTheFileCannotBeWritten)
     PutFile(blocker, "x");
     const QString folderInPlace = m_dir.filePath("cfg/Marrowind/registry.reg");
     QDir().mkpath(folderInPlace);
-    for (const QString& path : {blocker + "/Marrowind/registry.reg", folderInPlace}) {
-        SettingsStore store(path);
+    const struct {
+        QString path;
+        const char* reason;
+    } cases[] = {
+        {blocker + "/Marrowind/registry.reg", "Not a directory"},
+        {folderInPlace, "Is a directory"},
+    };
+    for (const auto& c : cases) {
+        SettingsStore store(c.path);
         EXPECT_FALSE(store.KeyExists(kKey));
-        EXPECT_EQ(ErrorOf([&] { store.WriteDWord(kKey, "Value", 1); }), "Failed to set data for 'Value'") << path.toStdString();
+        EXPECT_EQ(ErrorOf([&] { store.WriteDWord(kKey, "Value", 1); }),
+                  QStringLiteral("Failed to set data for 'Value'\n") + c.reason) << c.path.toStdString();
     }
     EXPECT_EQ(FileBytes(blocker), "x");
     EXPECT_TRUE(QFileInfo(folderInPlace).isDir());

@@ -90,7 +90,7 @@ TEST(MainFormDashboard, SaveButtonsWriteAndAFailedWriteKeepsTheOldFile)
     w.SidePanelMenu()->actions().last()->trigger();  // "&Save View"
     QCoreApplication::processEvents();
     ASSERT_EQ(errors.size(), 1);
-    EXPECT_EQ(errors[0], QStringLiteral("Unable to write to ") + SavedFile(f));
+    EXPECT_EQ(errors[0], QStringLiteral("Unable to write to ") + SavedFile(f) + QStringLiteral("\nNo space left on device"));
     EXPECT_EQ(Contents(SavedFile(f)), saved);
 
     w.DashboardWriter = nullptr;

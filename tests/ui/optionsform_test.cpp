@@ -1,6 +1,8 @@
 #include "ui/optionsform.h"
 
 #include "platform/autostart.h"
+#include "platform/nativepath.h"
+#include "support/fullfilesystem.h"
 #include "support/scopedenv.h"
 #include "sensors/providertable.h"
 
@@ -332,10 +334,11 @@ TEST(OptionsForm, FailedSaveShowsErrorAndStaysOpen)
     struct Case {
         bool storeFails;  // else the autostart directory cannot be made
         const char* message;
+        const char* reason;
     };
     const Case cases[] = {
-        {true, "Failed to set data for 'Hide in Taskbar'"},
-        {false, "Failed to set data for 'Gaugeloft'"},
+        {true, "Failed to set data for 'Hide in Taskbar'", "disk full"},
+        {false, "Failed to set data for 'Gaugeloft'", "Not a directory"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message);
@@ -355,7 +358,9 @@ TEST(OptionsForm, FailedSaveShowsErrorAndStaysOpen)
         s.dialog.TaskbarBox()->setChecked(true);
         s.dialog.OkButton()->click();
         ASSERT_EQ(s.errors.size(), 1u);
-        EXPECT_EQ(s.errors[0], c.message);
+        EXPECT_EQ(s.errors[0].section(u'\n', 0, 0), c.message);
+        EXPECT_TRUE(s.errors[0].section(u'\n', 1).endsWith(c.reason)) << s.errors[0].toStdString();
+        EXPECT_EQ(s.dialog.AutostartBox()->isChecked(), c.storeFails);  // shown as it really is
         EXPECT_TRUE(s.dialog.isVisible());
         EXPECT_NE(s.dialog.result(), QDialog::Accepted);
         EXPECT_FALSE(s.store.KeyExists(kKey));
@@ -426,6 +431,85 @@ TEST(OptionsForm, WebPageOpensTheProviderSite)
         s.dialog.WebPageButton()->click();
         ASSERT_EQ(s.urls.size(), std::size_t(i + 1));
         EXPECT_EQ(s.urls.back(), QUrl(pages[i]));
+    }
+}
+
+// Two copies of the program (or another program sharing the store) with their dialogs open at
+// once: each OK writes what its user changed, and neither undoes the other.
+TEST(OptionsForm, TwoWritersDoNotUndoEachOther)
+{
+    Sandbox a;
+    for (const char* name : {"Hide in Taskbar", "Hide Reminder", "Do Web Update", "Use Refresher", "Keep in SysTray",
+                             "Show Fahrenheit", "Provider", "Performance FPS"})
+        a.store.WriteDWord(kKey, name, 0);
+    platform::SettingsStore sameFile(a.store.Path());
+    TOptionsForm b(sameFile, kExe);
+    b.ShowError = [](const QString& text) { ADD_FAILURE() << text.toStdString(); };
+    a.dialog.show();
+    b.show();
+
+    a.dialog.FahrenheitBox()->setChecked(true);
+    a.dialog.OkButton()->click();
+    b.KeepInTrayBox()->setChecked(true);
+    b.OkButton()->click();
+    ASSERT_EQ(a.dialog.result(), QDialog::Accepted);
+    ASSERT_EQ(b.result(), QDialog::Accepted);
+    EXPECT_EQ(a.Stored("Show Fahrenheit"), 1u);
+    EXPECT_EQ(a.Stored("Keep in SysTray"), 1u);
+
+    // a value missing from the store is written even when its control was not touched
+    ASSERT_TRUE(a.store.DeleteValue(kKey, "Performance FPS"));
+    a.dialog.show();
+    a.dialog.OkButton()->click();
+    EXPECT_EQ(a.Stored("Performance FPS"), 0u);
+    EXPECT_EQ(a.Stored("Keep in SysTray"), 1u);
+}
+
+TEST(OptionsForm, FullDiskShowsTheReasonAndKeepsTheOptions)
+{
+    testing::FullFileSystem disk;
+    ASSERT_TRUE(disk.Ready());
+    SCOPED_TRACE(disk.Kind());
+    const testing::ScopedEnv config(kConfigVar, disk.Folder().toUtf8());
+    platform::SettingsStore store(platform::SettingsStore::DefaultPath());
+    TOptionsForm dialog(store, kExe);
+    QStringList errors;
+    dialog.ShowError = [&](const QString& text) { errors << text; };
+    dialog.show();
+    dialog.OkButton()->click();  // the first OK writes every value
+    ASSERT_TRUE(errors.isEmpty()) << errors.join(u'|').toStdString();
+    QFile file(store.Path());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray saved = file.readAll();
+    file.close();
+
+    disk.Fill();
+    dialog.show();
+    dialog.FahrenheitBox()->setChecked(true);
+    dialog.OkButton()->click();
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_EQ(errors[0], "Failed to set data for 'Show Fahrenheit'\n" + disk.ExpectedReason());
+    EXPECT_TRUE(dialog.isVisible());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), saved);
+}
+
+TEST(OptionsForm, AutostartForAPathTheDesktopCannotStartIsRefused)
+{
+    for (const QString& exe : {QStringLiteral("/opt/50%/gaugeloft"), platform::PathFromNative("/opt/Gr\xfc\xdf" "e/gaugeloft")}) {
+        Sandbox s;
+        TOptionsForm dialog(s.store, exe);
+        QStringList errors;
+        dialog.ShowError = [&](const QString& text) { errors << text; };
+        dialog.show();
+        dialog.AutostartBox()->setChecked(true);
+        dialog.OkButton()->click();
+        ASSERT_EQ(errors.size(), 1);
+        EXPECT_EQ(errors[0], "Failed to set data for 'Gaugeloft'\n" + platform::AutostartRefusal(exe)) << errors[0].toStdString();
+        EXPECT_FALSE(dialog.AutostartBox()->isChecked());
+        EXPECT_FALSE(QFileInfo::exists(platform::AutostartPath()));
+        dialog.OkButton()->click();  // the box now says what is true: OK goes through
+        EXPECT_EQ(dialog.result(), QDialog::Accepted);
     }
 }
 
