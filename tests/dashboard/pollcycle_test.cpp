@@ -364,5 +364,34 @@ TEST_F(PollCycleTest, AFailedDetectionStillEndsTheBatchAndRestartsBothTimers)
     EXPECT_EQ(tree.NodeCount(), 10);
 }
 
+// The caption names an unknown sensor type only while the provider still reports one.
+TEST_F(PollCycleTest, TheUnknownTypeCaptionGoesWhenNoSuchSensorIsLeft)
+{
+    Snapshot unknown = DefaultSnapshot();
+    unknown.sensors.append(SensorItem("Odd", "/cpu/0/odd/0", "/cpu/0", "Oddity", 1));
+    Write(unknown);
+    Tick();
+    Tick();
+    ASSERT_FALSE(window.captions.isEmpty());
+    EXPECT_EQ(window.captions.last(), "Unknown sensor type: Oddity");
+    EXPECT_FALSE(window.captions.contains("(own title)"));
+
+    Write(DefaultSnapshot());
+    window.captions.clear();
+    Tick();
+    EXPECT_EQ(window.captions, QStringList({"(own title)"}));
+    Tick();
+    EXPECT_EQ(window.captions, QStringList({"(own title)"})) << "restored once";
+
+    // the same when the provider stops answering altogether
+    Write(unknown);
+    Tick();
+    Tick();
+    RemoveFile();
+    window.captions.clear();
+    Tick();
+    EXPECT_EQ(window.captions, QStringList({"(own title)"}));
+}
+
 } // namespace
 } // namespace gaugeloft::testing::poll

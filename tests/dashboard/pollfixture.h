@@ -120,6 +120,7 @@ public:
         if (captionThrows)
             throw std::runtime_error("caption");
     }
+    void RestoreCaption() override { captions << QStringLiteral("(own title)"); }
 };
 
 class FixedTileView final : public TileListView {

@@ -1,5 +1,6 @@
 #include "platform/regformat.h"
 #include "platform/settingsstore.h"
+#include "support/fullfilesystem.h"
 #include "support/scopedenv.h"
 
 #include <QCoreApplication>
@@ -493,6 +494,29 @@ TEST_F(SettingsStoreTest, TwoProcessesWritingAtOnceLoseNothing)
             EXPECT_EQ(m_store.ReadDWord(kKey, prefix + QString::number(i)), static_cast<std::uint32_t>(i)) << prefix.toStdString() << i;
     }
     EXPECT_TRUE(m_store.TakeSetAsideNotice().isEmpty());
+}
+
+// Every size of store file, from a hundred bytes to past 64 KiB, on a full file system: the
+// change fails with the reason and the file is as it was.
+TEST(SettingsStoreFullDisk, FailsWithTheReasonAndKeepsTheFile)
+{
+    gaugeloft::testing::FullFileSystem disk;
+    ASSERT_TRUE(disk.Ready());
+    SCOPED_TRACE(disk.Kind());
+    SettingsStore store(disk.FilePath("registry.reg"));
+    store.WriteDWord(kKey, "Show Fahrenheit", 0);
+    for (const int size : {100, 1000, 4000, 16000, 17000, 65536}) {
+        SCOPED_TRACE(size);
+        disk.Free();
+        store.WriteBinary(kKey, "Padding", QByteArray(size / 3, 'p'));  // hex: three bytes each
+        const QByteArray before = FileBytes(store.Path());
+        disk.Fill();
+        EXPECT_EQ(ErrorOf([&] { store.WriteDWord(kKey, "Show Fahrenheit", 1); }),
+                  "Failed to set data for 'Show Fahrenheit'\n" + disk.ExpectedReason());
+        EXPECT_EQ(FileBytes(store.Path()), before);
+        EXPECT_EQ(store.ReadDWord(kKey, "Show Fahrenheit"), 0u);
+        EXPECT_EQ(disk.Entries(), QStringList({"registry.reg", "registry.reg.lock"}));
+    }
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "ui/mainformfixture.h"
 #include "ui/propertiesform.h"
 #include "ui/titlestrip.h"
+#include "support/fullfilesystem.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -17,6 +18,8 @@
 #include <QToolButton>
 #include <QTreeView>
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 namespace gaugeloft {
 namespace {
@@ -149,6 +152,47 @@ TEST(MainFormDashboard, AnUnreachablePlaceIsCentred)
     w.SetWindowBounds(QRect(10, 10, -50, 1 << 30));  // sizes from a damaged file
     EXPECT_GT(w.width(), 0);
     EXPECT_LE(w.height(), 16384);
+}
+
+// A full disk: "Save View" tells why, and the saved dashboard stays as it was.
+TEST(MainFormDashboard, SaveOnAFullDiskShowsTheReason)
+{
+    testing::FullFileSystem disk;
+    ASSERT_TRUE(disk.Ready());
+    SCOPED_TRACE(disk.Kind());
+    MainFormFixture f(Example("desktop.json"));
+    TMainForm& w = f.window;
+    w.SetDashboardLocation({disk.FilePath("gaugeloft"), "TEST", QString(), true});
+    QStringList errors;
+    w.ShowError = [&](const QString& text) { errors << text; };
+    w.Timer1Timer();
+    w.FillDemoTiles(4);
+    ASSERT_TRUE(w.SaveDashboard());
+    const QByteArray saved = Contents(SavedFile(f));
+    disk.Fill();
+    w.FillDemoTiles(8);
+    w.Launcher()->SpeedButton(4)->click();
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_EQ(errors[0], "Unable to write to " + SavedFile(f) + "\n" + disk.ExpectedReason());
+    EXPECT_EQ(Contents(SavedFile(f)), saved);
+}
+
+// A FIFO in the dashboard file's place: the start goes on with the defaults, and the user is
+// told once the tick has ended.
+TEST(MainFormDashboard, ADashboardThatIsNotAFileIsReportedNotWaitedFor)
+{
+    MainFormFixture f(Example("desktop.json"));
+    TMainForm& w = f.window;
+    ASSERT_EQ(::mkfifo(QFile::encodeName(SavedFile(f)).constData(), 0600), 0);
+    QStringList errors;
+    w.ShowError = [&](const QString& text) { errors << text; };
+    w.Timer1Timer();
+    EXPECT_TRUE(errors.isEmpty()) << "not inside the tick";
+    QCoreApplication::processEvents();
+    EXPECT_EQ(errors, QStringList({"Unable to read " + SavedFile(f) + "\nNot a regular file"}));
+    EXPECT_EQ(w.Tiles().Count(), 1);
+    EXPECT_FALSE(w.SaveDashboard());
+    EXPECT_EQ(errors.last(), "Unable to write to " + SavedFile(f) + "\nNot a regular file");
 }
 
 } // namespace
