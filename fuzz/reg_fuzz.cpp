@@ -7,6 +7,7 @@
 //       platform/regformat.cpp $(pkg-config --libs Qt6Core) -o /tmp/reg_fuzz
 //   /tmp/reg_fuzz -max_total_time=600 corpus-copy/ fuzz/corpus/reg/
 
+#include "fuzz/fuzzfolder.h"
 #include "platform/regformat.h"
 #include "platform/settingsstore.h"
 
@@ -24,28 +25,12 @@ using namespace gaugeloft::platform;
 
 namespace {
 
-void Check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
-
-// A folder of our own for the whole run, removed at exit.
-struct TempFolder {
-    TempFolder()
-    {
-        QByteArray name = QFileInfo(QStringLiteral("/dev/shm")).isDir() ? "/dev/shm/reg_fuzz.XXXXXX" : "/tmp/reg_fuzz.XXXXXX";
-        Check(::mkdtemp(name.data()) != nullptr);
-        path = QFile::decodeName(name);
-    }
-    ~TempFolder() { QDir(path).removeRecursively(); }
-    QString path;
-};
+using gaugeloft::fuzz::Check;
 
 const QString& Folder()
 {
-    static const TempFolder folder;
-    return folder.path;
+    static const gaugeloft::fuzz::TempFolder folder("reg_fuzz");
+    return folder.Path();
 }
 
 QByteArray FileBytes(const QString& path)

@@ -3,6 +3,7 @@
 // read through a SnapshotSource from a file, by plain enumeration and by its refresher,
 // which must agree with the parser.
 
+#include "fuzz/fuzzfolder.h"
 #include "platform/snapshotsource.h"
 
 #include <QDir>
@@ -17,27 +18,12 @@ using namespace gaugeloft::platform;
 
 namespace {
 
-void Check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
-
-struct TempFolder {
-    TempFolder()
-    {
-        QByteArray name = QFileInfo(QStringLiteral("/dev/shm")).isDir() ? "/dev/shm/snapshot_fuzz.XXXXXX" : "/tmp/snapshot_fuzz.XXXXXX";
-        Check(::mkdtemp(name.data()) != nullptr);
-        path = QFile::decodeName(name);
-    }
-    ~TempFolder() { QDir(path).removeRecursively(); }
-    QString path;
-};
+using gaugeloft::fuzz::Check;
 
 const QString& Folder()
 {
-    static const TempFolder folder;
-    return folder.path;
+    static const gaugeloft::fuzz::TempFolder folder("snapshot_fuzz");
+    return folder.Path();
 }
 
 bool Parse(const QByteArray& data, const QString& className, SourceObjectSet& out)
