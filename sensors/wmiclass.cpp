@@ -78,13 +78,22 @@ void TWmiClass::SetPropertyNames(const QStringList& names)
     ++m_namesGeneration;
 }
 
+// The class's property-name list follows the first instance; an instance of another shape is
+// read by its own names (a property it lacks reads as null), and names only it has are added at
+// the end of the list, so the slots of every instance read so far stay where they are.
 bool TWmiClass::LoadObjectSet(const platform::SourceObjectSet& objectSet)
 {
     m_instances.reserve(objectSet.size());
     for (const platform::SourceInstance& object : objectSet) {
-        const qsizetype count = std::min<qsizetype>(object.names.size(), TDataWmiClass::kMaxProperties);
-        if (m_propertyNames.size() != count)
-            SetPropertyNames(object.names);
+        if (m_instances.empty() && !m_propertyNames.isSharedWith(object.names)) {
+            const QStringList first = object.names.size() > TDataWmiClass::kMaxProperties
+                ? object.names.first(TDataWmiClass::kMaxProperties)
+                : object.names;
+            if (first == m_propertyNames)
+                m_propertyNames = first;  // shared from now on; the slots are the same
+            else
+                SetPropertyNames(first);
+        }
 
         TDataWmiClass& record = m_instances.emplace_back();
         record.Holder = object;
@@ -93,22 +102,19 @@ bool TWmiClass::LoadObjectSet(const platform::SourceObjectSet& objectSet)
             record.Values = object.values;
             continue;
         }
-        record.Values.reserve(m_propertyNames.size());
-        for (const QString& name : std::as_const(m_propertyNames)) {
-            qsizetype at = -1;
-            for (qsizetype i = 0; i < object.names.size(); ++i) {
-                if (object.names[i].compare(name, Qt::CaseInsensitive) == 0) {
-                    at = i;
-                    break;
-                }
-            }
-            if (at < 0 || at >= object.values.size()) {
-                // The instance lacks a listed property: the list is rebuilt from the next one.
-                m_propertyNames.clear();
+        const qsizetype count = std::min(object.names.size(), object.values.size());
+        for (qsizetype i = 0; i < count; ++i) {
+            int slot = PropertyIndex(object.names[i]);
+            if (slot < 0) {
+                if (m_propertyNames.size() >= TDataWmiClass::kMaxProperties)
+                    continue;
+                m_propertyNames.append(object.names[i]);
                 ++m_namesGeneration;
-                break;
+                slot = int(m_propertyNames.size() - 1);
             }
-            record.Values.append(object.values[at]);
+            if (record.Values.size() <= slot)
+                record.Values.resize(slot + 1);
+            record.Values[slot] = object.values[i];
         }
     }
     if (!m_instances.empty())

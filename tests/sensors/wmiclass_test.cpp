@@ -142,6 +142,61 @@ TEST_F(QueryLayer, AnInstanceLackingAListedPropertyKeepsWhatItReadAndTheNextRebu
     EXPECT_EQ(reader.GetValueAt(u"Name", 1).toString(), "B") << "values read before the gap are kept";
 }
 
+// Hand-written and script-made snapshots: instances need not carry the same keys in the same
+// order. Each is read by its own names; what it lacks is null; no other instance shifts.
+TEST_F(QueryLayer, InstancesOfDifferentShapesAreEachReadByTheirOwnNames)
+{
+    const QStringList full {"Name", "Identifier", "Parent", "SensorType", "Value", "Min", "Max"};
+    const QStringList noRange {"Name", "Identifier", "Parent", "SensorType", "Value"};
+    const QStringList reversed {"Max", "Min", "Value", "SensorType", "Parent", "Identifier", "Name"};
+    const QStringList extra {"Name", "Identifier", "Index", "Parent", "SensorType", "Value", "Min", "Max"};
+    source.sensors = {
+        {full, {"Core #1", "/cpu/0/temperature/0", "/cpu/0", "Temperature", 50.0, 30.0, 70.0}},
+        {noRange, {"Fan #1", "/lpc/0/fan/0", "/lpc/0", "Fan", 900.0}},
+        {reversed, {80.0, 20.0, 45.0, "Temperature", "/cpu/0", "/cpu/0/temperature/1", "Core #2"}},
+        {extra, {"VCore", "/lpc/0/voltage/0", 7.0, "/lpc/0", "Voltage", 1.2, 1.1, 1.3}},
+        {full, {"Load", "/cpu/0/load/0", "/cpu/0", "Load", 12.0, 3.0, 97.0}},
+        {noRange, {"Fan #2", "/lpc/0/fan/1", "/lpc/0", "Fan", 1200.0}},
+    };
+    struct Expected {
+        const char* name;
+        const char* identifier;
+        const char* type;
+        double value;
+        bool hasRange;
+        double min;
+        double max;
+    };
+    const Expected expected[] = {
+        {"Core #1", "/cpu/0/temperature/0", "Temperature", 50, true, 30, 70},
+        {"Fan #1", "/lpc/0/fan/0", "Fan", 900, false, 0, 0},
+        {"Core #2", "/cpu/0/temperature/1", "Temperature", 45, true, 20, 80},
+        {"VCore", "/lpc/0/voltage/0", "Voltage", 1.2, true, 1.1, 1.3},
+        {"Load", "/cpu/0/load/0", "Load", 12, true, 3, 97},
+        {"Fan #2", "/lpc/0/fan/1", "Fan", 1200, false, 0, 0},
+    };
+    TWMI_OHM_Sensor reader(false, kSource, hub);
+    for (int round = 0; round < 2; ++round) {  // a second query of the same set reads the same
+        reader.Requery();
+        ASSERT_EQ(reader.Count(), 6);
+        for (int i = 0; i < 6; ++i) {
+            const Expected& e = expected[i];
+            SCOPED_TRACE(e.name);
+            reader.SetCollectionIndex(i);
+            EXPECT_EQ(reader.Name, e.name);
+            EXPECT_EQ(reader.Identifier, e.identifier);
+            EXPECT_EQ(reader.Parent, QString::fromLatin1(e.identifier).section(u'/', 0, 2));
+            EXPECT_EQ(reader.SensorType, e.type);
+            EXPECT_EQ(reader.Value, e.value);
+            EXPECT_EQ(reader.GetValueAt(u"Min", i).isValid(), e.hasRange);
+            EXPECT_EQ(reader.Min, e.min);
+            EXPECT_EQ(reader.Max, e.max);
+        }
+        EXPECT_EQ(reader.GetValueAt(u"Index", 3).toInt(), 7);
+        EXPECT_FALSE(reader.GetValueAt(u"Index", 0).isValid());
+    }
+}
+
 TEST_F(QueryLayer, PropertiesBeyond256AreCut)
 {
     QStringList names {"Name", "Identifier", "Parent", "HardwareType"};
