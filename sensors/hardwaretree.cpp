@@ -31,8 +31,19 @@ size_t qHash(const HardwareTree::IdentifierKey& key, size_t seed) noexcept
     return hash;
 }
 
+namespace {
+
+// The C and POSIX locales have no collation of their own (they compare code points, which puts
+// "B" before "a"): the tree is sorted the English way then.
+QLocale LinguisticLocale(const QLocale& locale)
+{
+    return locale.language() == QLocale::C ? QLocale(QLocale::English, QLocale::UnitedStates) : locale;
+}
+
+} // namespace
+
 HardwareTree::HardwareTree(const QLocale& collationLocale)
-    : m_collator(collationLocale)
+    : m_collator(LinguisticLocale(collationLocale))
 {
     m_collator.setCaseSensitivity(Qt::CaseSensitive);
 }

@@ -26,6 +26,9 @@ TEST(HardwareTreeSort, SortsLocaleAwareAndCaseSensitive)
         // No numeric ordering: "#10" sorts before "#2", as text.
         {"en_US", {"Core #2", "Core #10", "Core #1"}, {"Core #1", "Core #10", "Core #2"}},
         {"de_DE", {"Zeta", "Ärger", "Apfel"}, {"Apfel", "Ärger", "Zeta"}},
+        // The C locale has no collation: the English one, not code points ("A B _x a b").
+        {"C", {"b", "B", "_x", "Core #10", "A", "a"}, {"_x", "a", "A", "b", "B", "Core #10"}},
+        {"POSIX", {"b", "B", "a", "A"}, {"a", "A", "b", "B"}},
     };
     for (const Case& c : cases) {
         HardwareTree tree {QLocale(QString::fromLatin1(c.locale))};
