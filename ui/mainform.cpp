@@ -249,7 +249,7 @@ void TMainForm::BuildMenus()
     m_popupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
     m_add1 = m_popupMenu1->addAction(QStringLiteral("&Add"));
     m_popupMenu1->addSeparator();
-    m_deteleAll1 = m_popupMenu1->addAction(QStringLiteral("&Detele All..."));
+    m_deteleAll1 = m_popupMenu1->addAction(QStringLiteral("&Delete All..."));
     m_popupMenu1->addSeparator();
     m_saveView1 = m_popupMenu1->addAction(QStringLiteral("&Save View"));
     connect(m_popupMenu1, &QMenu::aboutToShow, this, &TMainForm::PopupMenu1Popup);

@@ -97,7 +97,8 @@ public:
     // Themes.
     void SpeedButton6Click();   // next preset
     void SpeedButton7Click();   // automatic switching toggled
-    void SpeedButton10Click();  // custom colour
+    void SpeedButton10Click();  // custom colour (with Alt: the chart colour)
+    void PickCustomColour(bool penMode);
 
     // Chrome.
     void SpeedButton5Click();  // title strip toggle
@@ -270,6 +271,8 @@ private:
     QAction* m_onLeft1 = nullptr;
     QAction* m_onRight1 = nullptr;
     QAction* m_saveView2 = nullptr;
+    QAction* m_chartColour1 = nullptr;
+    QAction* m_exit2 = nullptr;
     QBoxLayout* m_belowLayout = nullptr;
     QSystemTrayIcon* m_trayIcon = nullptr;
     QMenu* m_trayMenu = nullptr;

@@ -13,6 +13,7 @@
 #include <QBoxLayout>
 #include <QColorDialog>
 #include <QContextMenuEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
@@ -55,6 +56,25 @@ void TMainForm::BuildChrome()
     sides->addAction(m_onRight1);
     m_popupMenu3->addSeparator();
     m_saveView2 = m_popupMenu3->addAction(QStringLiteral("&Save View"));
+    m_popupMenu3->addSeparator();
+    // the chart colour without Alt+click, which window managers take for moving windows
+    m_chartColour1 = m_popupMenu3->addAction(QStringLiteral("Chart &Colour..."));
+    m_popupMenu3->addSeparator();
+    m_exit2 = m_popupMenu3->addAction(QStringLiteral("E&xit"));
+    m_exit2->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    m_exit2->setShortcutContext(Qt::WindowShortcut);
+    addAction(m_exit2);  // Ctrl+Q with the menu closed
+    connect(m_chartColour1, &QAction::triggered, this, [this] { PickCustomColour(true); }, Qt::QueuedConnection);
+    connect(m_exit2, &QAction::triggered, this, &TMainForm::Exit1Click, Qt::QueuedConnection);
+
+    // keys of the window: save, and a new detection as the reset button does
+    auto* save = new QAction(this);
+    save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    connect(save, &QAction::triggered, this, &TMainForm::SaveDashboard);
+    auto* detect = new QAction(this);
+    detect->setShortcut(QKeySequence(Qt::Key_F5));
+    connect(detect, &QAction::triggered, this, &TMainForm::SpeedButton1Click);
+    addActions({save, detect});
     connect(m_popupMenu3, &QMenu::aboutToShow, this, &TMainForm::PopupMenu3Popup);
     connect(m_maximized1, &QAction::triggered, this, &TMainForm::MaximizeToggle, Qt::QueuedConnection);
     connect(m_titleBar1, &QAction::triggered, this, &TMainForm::SpeedButton5Click, Qt::QueuedConnection);
@@ -100,7 +120,12 @@ void TMainForm::SpeedButton7Click()
 
 void TMainForm::SpeedButton10Click()
 {
-    const bool penMode = QGuiApplication::queryKeyboardModifiers().testFlag(Qt::AltModifier);
+    PickCustomColour(QGuiApplication::queryKeyboardModifiers().testFlag(Qt::AltModifier));
+}
+
+// The tiles' colour, or in pen mode the chart's.
+void TMainForm::PickCustomColour(bool penMode)
+{
     const TColor initial = m_theme.BeginCustomColor(penMode);
     const std::optional<QColor> chosen = PickColor ? PickColor(ToQColor(initial)) : std::nullopt;
     if (chosen)

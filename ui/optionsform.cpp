@@ -86,7 +86,7 @@ TOptionsForm::TOptionsForm(platform::SettingsStore& store, QString executablePat
     // Manages the XDG autostart entry.
     m_autostart = new QCheckBox(tr("Load Dashboard application at log&in"), appGroup);
     m_taskbar = new QCheckBox(tr("Do not show in &Taskbar active applications"), appGroup);
-    m_reminder = new QCheckBox(tr("Show a reminder &Baloon Tip when minimized"), appGroup);
+    m_reminder = new QCheckBox(tr("Show a reminder &Balloon Tip when minimized"), appGroup);
     m_keepInTray = new QCheckBox(tr("Keep &Running in background in System tray"), appGroup);
     m_fahrenheit = new QCheckBox(tr("Show temperature readings in &Fahrenheit"), appGroup);
     m_webUpdate = new QCheckBox(tr("Check for application Web &Updates on launch"), appGroup);

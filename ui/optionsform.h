@@ -40,7 +40,7 @@ public:
     QRadioButton* LightRadio() const;
     QCheckBox* AutostartBox() const;       // "Load Dashboard application at log&in" (the autostart entry)
     QCheckBox* TaskbarBox() const;         // "Do not show in &Taskbar active applications"
-    QCheckBox* ReminderBox() const;        // "Show a reminder &Baloon Tip when minimized"
+    QCheckBox* ReminderBox() const;        // "Show a reminder &Balloon Tip when minimized"
     QCheckBox* KeepInTrayBox() const;      // "Keep &Running in background in System tray"
     QCheckBox* FahrenheitBox() const;      // "Show temperature readings in &Fahrenheit"
     QCheckBox* WebUpdateBox() const;       // "Check for application Web &Updates on launch"

@@ -122,6 +122,7 @@ TEST(MainFormTest, WithoutAProviderTheMainAreaAsksForOne)
     const QList<QAction*> items = w.DashboardMenu()->actions();
     EXPECT_FALSE(items[0]->isEnabled());
     EXPECT_TRUE(items[2]->isEnabled());
+    EXPECT_EQ(items[2]->text(), QStringLiteral("&Delete All..."));
 }
 
 } // namespace

@@ -5,7 +5,9 @@
 #include "ui/mainformfixture.h"
 #include "ui/titlestrip.h"
 
+#include <QFileInfo>
 #include <QLabel>
+#include <QSystemTrayIcon>
 #include <QLayout>
 #include <QMenu>
 #include <QScreen>
@@ -163,13 +165,18 @@ TEST(MainFormChrome, SidePanelMenuAndDoubleClickOnTheDashboard)
     TMainForm& w = f.window;
     w.PopupMenu3Popup();
     const QList<QAction*> items = w.SidePanelMenu()->actions();
-    ASSERT_EQ(items.size(), 7);
+    ASSERT_EQ(items.size(), 11);
     EXPECT_EQ(items[0]->text(), QStringLiteral("&Maximized"));
     EXPECT_FALSE(items[0]->isChecked());
     EXPECT_TRUE(items[1]->isChecked());  // title bar
     EXPECT_TRUE(items[3]->isChecked());  // side panel
     EXPECT_TRUE(items[4]->isEnabled());  // location
     EXPECT_EQ(items[6]->text(), QStringLiteral("&Save View"));
+    EXPECT_TRUE(items[7]->isSeparator());
+    EXPECT_EQ(items[8]->text(), QStringLiteral("Chart &Colour..."));
+    EXPECT_TRUE(items[9]->isSeparator());
+    EXPECT_EQ(items[10]->text(), QStringLiteral("E&xit"));
+    EXPECT_EQ(items[10]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
 
     w.SetSidePanelOnRight(true);
     QCoreApplication::processEvents();
@@ -206,6 +213,51 @@ TEST(MainFormChrome, SnapsToTheWorkAreaAfterAMove)
     EXPECT_TRUE(QTest::qWaitFor([&] { return w.pos() == area.topLeft(); }, 2000));
     w.move(area.left() + 40, area.top() + 9);  // only the top edge is near
     EXPECT_TRUE(QTest::qWaitFor([&] { return w.pos() == area.topLeft() + QPoint(40, 0); }, 2000));
+}
+
+// The chart colour without Alt: the side-panel menu item picks in pen mode.
+TEST(MainFormChrome, ChartColourItemPicksThePenColour)
+{
+    ShownWindow f;
+    TMainForm& w = f.window;
+    const TColor pen = w.Palette().PenColor;
+    ASSERT_NE(pen, w.Palette().TileColor);
+    QColor offered;
+    w.PickColor = [&](const QColor& initial) -> std::optional<QColor> {
+        offered = initial;
+        return QColor(0x10, 0x80, 0x20);
+    };
+    w.PopupMenu3Popup();
+    w.SidePanelMenu()->actions().at(8)->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(offered, ToQColor(pen));
+    EXPECT_TRUE(w.Theme().CustomThemeActive);
+    EXPECT_EQ(w.Palette().PenColor, RgbColor(0x10, 0x80, 0x20));
+}
+
+// Keys of the window: Ctrl+S saves, F5 detects anew, Ctrl+Q quits as the tray's Exit does.
+TEST(MainFormChrome, KeyboardSavesDetectsAndQuits)
+{
+    ShownWindow f;
+    TMainForm& w = f.window;
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    const QString saved = DashboardFileName(w.DashboardLocation(), true);
+    ASSERT_FALSE(QFileInfo::exists(saved));
+    QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_TRUE(QFileInfo::exists(saved));
+
+    w.FillDemoTiles(3);
+    ASSERT_EQ(w.Tiles().Count(), 3);
+    w.Tree().Clear();
+    QTest::keyClick(&w, Qt::Key_F5);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(w.Tree().IsEmpty()) << "detected again";
+
+    QTest::keyClick(&w, Qt::Key_Q, Qt::ControlModifier);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_FALSE(w.TrayIcon()->isVisible());
 }
 
 } // namespace

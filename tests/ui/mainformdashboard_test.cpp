@@ -90,7 +90,7 @@ TEST(MainFormDashboard, SaveButtonsWriteAndAFailedWriteKeepsTheOldFile)
         *why = QStringLiteral("No space left on device");
         return false;
     };
-    w.SidePanelMenu()->actions().last()->trigger();  // "&Save View"
+    w.SidePanelMenu()->actions().at(6)->trigger();  // "&Save View"
     QCoreApplication::processEvents();
     ASSERT_EQ(errors.size(), 1);
     EXPECT_EQ(errors[0], QStringLiteral("Unable to write to ") + SavedFile(f) + QStringLiteral("\nNo space left on device"));

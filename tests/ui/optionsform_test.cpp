@@ -95,6 +95,7 @@ TEST(OptionsForm, ControlsAndAccessibility)
     EXPECT_TRUE(d.DarkRadio()->isChecked());
     EXPECT_EQ(d.AutostartBox()->text(), "Load Dashboard application at log&in");
     EXPECT_EQ(d.RefresherBox()->text(), "Use the &refresher interface for data caching");
+    EXPECT_EQ(d.ReminderBox()->text(), "Show a reminder &Balloon Tip when minimized");
     ASSERT_EQ(d.ProviderList()->count(), kProviderCount);
     for (int i = 0; i < kProviderCount; ++i)
         EXPECT_EQ(d.ProviderList()->itemText(i), kProviders[i].listText);
