@@ -217,16 +217,19 @@ bool TOptionsForm::ReadFlag(const QString& name, bool missing) const
     }
 }
 
-// Out-of-range indices leave the list as it is.
-void TOptionsForm::ReadIndex(const QString& name, QComboBox* list) const
+// A missing value (or one of the wrong type) selects `missing`; an out-of-range index leaves
+// the list as it is.
+void TOptionsForm::ReadIndex(const QString& name, QComboBox* list, int missing) const
 {
     std::optional<std::uint32_t> value;
     try {
         value = m_store.ReadDWord(kSettingsKey, name);
     } catch (const platform::SettingsError&) {
-        return;
+        value.reset();
     }
-    if (value && *value < static_cast<std::uint32_t>(list->count()))
+    if (!value)
+        list->setCurrentIndex(missing);
+    else if (*value < static_cast<std::uint32_t>(list->count()))
         list->setCurrentIndex(static_cast<int>(*value));
 }
 
@@ -240,8 +243,8 @@ void TOptionsForm::LoadSettings()
         m_refresher->setChecked(ReadFlag(kRefresher, false));
         m_keepInTray->setChecked(ReadFlag(kKeepInSysTray, true));
         m_fahrenheit->setChecked(ReadFlag(kShowFahrenheit, false));
-        ReadIndex(kProvider, m_provider);
-        ReadIndex(kPerformance, m_rate);
+        ReadIndex(kProvider, m_provider, 0);
+        ReadIndex(kPerformance, m_rate, 2);
     }
     m_hideInTaskbar = m_taskbar->isChecked();
     m_showReminder = m_reminder->isChecked();

@@ -90,7 +90,7 @@ private:
     std::array<StoredValue, kStoredValueCount> StoredValues() const;
     bool Stored(const QString& name) const;
     bool ReadFlag(const QString& name, bool missing) const;
-    void ReadIndex(const QString& name, QComboBox* list) const;
+    void ReadIndex(const QString& name, QComboBox* list, int missing) const;
     void ApplyAutoSwitch();
     void OkClick();
     void WebPageClick();

@@ -203,6 +203,19 @@ TEST(OptionsForm, ListIndicesOutsideTheListsAreIgnored)
     }
 }
 
+// With the key present, a missing list value shows its default, not what an earlier opening left.
+TEST(OptionsForm, MissingListValuesShowTheirDefaults)
+{
+    Sandbox s;
+    s.store.WriteDWord(kKey, "Show Fahrenheit", 0);  // the key exists
+    s.dialog.ProviderList()->setCurrentIndex(1);
+    s.dialog.RateList()->setCurrentIndex(0);
+    s.dialog.LoadSettings();
+    EXPECT_EQ(s.dialog.ProviderList()->currentIndex(), 0);
+    EXPECT_EQ(s.dialog.RateList()->currentIndex(), 2);
+    EXPECT_EQ(s.dialog.AnimationInterval(), 40);
+}
+
 TEST(OptionsForm, ValueOfTheWrongTypeCountsAsMissing)
 {
     Sandbox s;
@@ -462,7 +475,7 @@ TEST(OptionsForm, TwoWritersDoNotUndoEachOther)
     ASSERT_TRUE(a.store.DeleteValue(kKey, "Performance FPS"));
     a.dialog.show();
     a.dialog.OkButton()->click();
-    EXPECT_EQ(a.Stored("Performance FPS"), 0u);
+    EXPECT_EQ(a.Stored("Performance FPS"), 2u);  // the default it showed
     EXPECT_EQ(a.Stored("Keep in SysTray"), 1u);
 }
 
