@@ -68,13 +68,16 @@ QString DashboardFileName(const DashboardFileLocation& location, bool forWriting
     const QString programFolder = platform::FolderOf(location.ExecutablePath);
     const QString base = BaseName(location.ExecutablePath);
     const QString perComputer = base + u'.' + location.ComputerName + QStringLiteral(".ini");
-    const QString home = location.ProgramFolderWritable ? programFolder : location.ConfigFolder;
-    const QString other = location.ProgramFolderWritable ? location.ConfigFolder : programFolder;
-    const QString candidate = Join(home, perComputer);
-    if (forWriting || platform::PathExists(candidate))
-        return candidate;
-    if (!other.isEmpty() && platform::PathExists(Join(other, perComputer)))
-        return Join(other, perComputer);
+    const QString besideProgram = Join(programFolder, perComputer);
+    // A per-computer file beside the program marks a portable copy, which keeps using it.
+    const bool portable = location.ProgramFolderWritable && platform::PathExists(besideProgram);
+    if (location.ConfigFolder.isEmpty() || portable)
+        return besideProgram;
+    const QString inConfig = Join(location.ConfigFolder, perComputer);
+    if (forWriting || platform::PathExists(inConfig))
+        return inConfig;
+    if (platform::PathExists(besideProgram))
+        return besideProgram;
     return Join(programFolder, base + QStringLiteral(".ini"));
 }
 

@@ -37,15 +37,16 @@ public:
     virtual void SyncToggleButtons() = 0;
 };
 
-// Where the file lives. Per computer "<base>.<computer>.ini" where base is the program's path
-// without extension, in the program's folder, or in `configFolder` when that folder cannot be
-// written. Reading falls back to the other folder's per-computer file, then to the shared
-// "<base>.ini" beside the program.
+// Where the file lives. Per computer "<base>.<computer>.ini", where base is the program's file
+// name without extension, in the user's config folder; a per-computer file already beside the
+// program (in a folder that can be written) marks a portable copy, which keeps using it, and so
+// does a location without a config folder. Reading falls back to a per-computer file beside the
+// program, then to the shared "<base>.ini" beside the program.
 struct DashboardFileLocation {
     QString ExecutablePath;
     QString ComputerName;
     QString ConfigFolder;      // ${XDG_CONFIG_HOME:-~/.config}/gaugeloft
-    bool ProgramFolderWritable = true;
+    bool ProgramFolderWritable = true;  // a per-computer file there counts only then
 };
 QString DashboardFileName(const DashboardFileLocation& location, bool forWriting);
 

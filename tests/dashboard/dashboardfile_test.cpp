@@ -112,21 +112,33 @@ TEST(DashboardFile, FileNamesPerComputerSharedAndConfigFolder)
     QDir().mkpath(config);
     DashboardFileLocation at {program, "DESK", config, true};
 
-    EXPECT_EQ(DashboardFileName(at, true), dir.filePath("bin/gaugeloft.DESK.ini"));
+    // a per-user program: the per-computer file lives in the config folder
+    EXPECT_EQ(DashboardFileName(at, true), config + "/gaugeloft.DESK.ini");
     EXPECT_EQ(DashboardFileName(at, false), dir.filePath("bin/gaugeloft.ini"));  // shared fallback
+    QFile(config + "/gaugeloft.DESK.ini").open(QIODevice::WriteOnly);
+    EXPECT_EQ(DashboardFileName(at, false), config + "/gaugeloft.DESK.ini");
+
+    // a per-computer file beside the program marks a portable copy (or an earlier build's save)
     QFile(dir.filePath("bin/gaugeloft.DESK.ini")).open(QIODevice::WriteOnly);
+    EXPECT_EQ(DashboardFileName(at, true), dir.filePath("bin/gaugeloft.DESK.ini"));
     EXPECT_EQ(DashboardFileName(at, false), dir.filePath("bin/gaugeloft.DESK.ini"));
 
     // an installed program: its folder cannot be written, the file lives in the config folder
     DashboardFileLocation installed {dir.filePath("usr/bin/gaugeloft.exe"), "DESK", config, false};
+    QFile::remove(config + "/gaugeloft.DESK.ini");
     EXPECT_EQ(DashboardFileName(installed, true), config + "/gaugeloft.DESK.ini");
     EXPECT_EQ(DashboardFileName(installed, false), dir.filePath("usr/bin/gaugeloft.ini"));
     QDir().mkpath(dir.filePath("usr/bin"));
+    QFile(dir.filePath("usr/bin/gaugeloft.DESK.ini")).open(QIODevice::WriteOnly);
+    EXPECT_EQ(DashboardFileName(installed, false), dir.filePath("usr/bin/gaugeloft.DESK.ini")) << "read, not written";
+    EXPECT_EQ(DashboardFileName(installed, true), config + "/gaugeloft.DESK.ini");
     QFile(config + "/gaugeloft.DESK.ini").open(QIODevice::WriteOnly);
     EXPECT_EQ(DashboardFileName(installed, false), config + "/gaugeloft.DESK.ini");
 
     DashboardFileLocation nameless {program, "", config, true};
-    EXPECT_EQ(DashboardFileName(nameless, true), dir.filePath("bin/gaugeloft..ini"));
+    EXPECT_EQ(DashboardFileName(nameless, true), config + "/gaugeloft..ini");
+    DashboardFileLocation noConfig {program, "LAP", QString(), true};
+    EXPECT_EQ(DashboardFileName(noConfig, true), dir.filePath("bin/gaugeloft.LAP.ini"));
 }
 
 TEST(DashboardFile, RoundTripOfTilesWindowAndTheme)
@@ -283,12 +295,12 @@ TEST(DashboardFile, SavingCreatesThePerComputerFileAndFailuresKeepTheOldOne)
     EXPECT_EQ(d.Ids(), QStringList({"/cpu/0/load/0"}));
     d.AddTile("/cpu/0/temperature/0");
     EXPECT_EQ(SaveDashboard(at, d.Parts()), QString());
-    ASSERT_TRUE(QFile::exists(dir.filePath("gaugeloft.DESK.ini")));
+    ASSERT_TRUE(QFile::exists(dir.filePath("config/gaugeloft.DESK.ini")));
     LoadDashboard(at, d.Parts());
     EXPECT_EQ(d.Ids(), QStringList({"/cpu/0/load/0", "/cpu/0/temperature/0"}));
 
     // a full disk: the writer fails, the message names the file, the old file is intact
-    QFile file(dir.filePath("gaugeloft.DESK.ini"));
+    QFile file(dir.filePath("config/gaugeloft.DESK.ini"));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray old = file.readAll();
     file.close();
@@ -297,12 +309,12 @@ TEST(DashboardFile, SavingCreatesThePerComputerFileAndFailuresKeepTheOldOne)
         *why = "No space left on device";
         return false;
     });
-    EXPECT_EQ(message, "Unable to write to " + dir.filePath("gaugeloft.DESK.ini") + "\nNo space left on device");
+    EXPECT_EQ(message, "Unable to write to " + dir.filePath("config/gaugeloft.DESK.ini") + "\nNo space left on device");
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), old);
 
     // a folder that cannot be written (here: it is a file)
-    DashboardFileLocation blocked {dir.filePath("gaugeloft.DESK.ini/gaugeloft"), "DESK", QString(), true};
+    DashboardFileLocation blocked {dir.filePath("config/gaugeloft.DESK.ini/gaugeloft"), "DESK", QString(), true};
     EXPECT_TRUE(SaveDashboard(blocked, d.Parts()).startsWith("Unable to write to "));
 }
 

@@ -8,7 +8,9 @@
 #include "support/fullfilesystem.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
 #include <QRadioButton>
@@ -183,6 +185,7 @@ TEST(MainFormDashboard, ADashboardThatIsNotAFileIsReportedNotWaitedFor)
 {
     MainFormFixture f(Example("desktop.json"));
     TMainForm& w = f.window;
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(SavedFile(f)).path()));
     ASSERT_EQ(::mkfifo(QFile::encodeName(SavedFile(f)).constData(), 0600), 0);
     QStringList errors;
     w.ShowError = [&](const QString& text) { errors << text; };
