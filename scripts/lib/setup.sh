@@ -1,5 +1,5 @@
 # Shared set-up for the scripts: installs missing Debian packages, configures and builds.
-# Source it; then call gaugeloft_build <build-dir> [extra cmake arguments...].
+# Source it; then call gaugeloft_build <build-dir> [extra cmake arguments...] [--target NAME].
 
 set -euo pipefail
 
@@ -31,7 +31,17 @@ gaugeloft_install_packages() {
 gaugeloft_build() {
   local dir="$1"
   shift
+  local configure=() target=()
+  while [ $# -gt 0 ]; do
+    if [ "$1" = "--target" ]; then
+      target=(--target "$2")
+      shift 2
+    else
+      configure+=("$1")
+      shift
+    fi
+  done
   gaugeloft_install_packages
-  cmake -S "$GAUGELOFT_ROOT" -B "$GAUGELOFT_ROOT/$dir" -G Ninja "$@" >/dev/null
-  cmake --build "$GAUGELOFT_ROOT/$dir" --parallel "$(nproc)"
+  cmake -S "$GAUGELOFT_ROOT" -B "$GAUGELOFT_ROOT/$dir" -G Ninja "${configure[@]}" >/dev/null
+  cmake --build "$GAUGELOFT_ROOT/$dir" --parallel "$(nproc)" "${target[@]}"
 }
