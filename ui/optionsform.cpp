@@ -183,7 +183,11 @@ TOptionsForm::TOptionsForm(platform::SettingsStore& store, QString executablePat
         box.move(topLeft);
         return box.exec() == QMessageBox::Ok;
     };
-    OpenUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    OpenUrl = [this](const QUrl& url) {
+        if (!QDesktopServices::openUrl(url) && ShowError)
+            ShowError(tr("The web page %1 could not be opened: the desktop has no web browser set up "
+                         "to open it.").arg(url.toString()));
+    };
     ShowError = [this](const QString& text) { QMessageBox::critical(this, tr("Gaugeloft"), text); };
 }
 

@@ -527,5 +527,19 @@ TEST(OptionsForm, AutostartForAPathTheDesktopCannotStartIsRefused)
     }
 }
 
+// Without a browser the user is told, not only standard error.
+TEST(OptionsForm, WebPageWithoutABrowserIsReported)
+{
+    Sandbox s;
+    TOptionsForm dialog(s.store, kExe);
+    QStringList errors;
+    dialog.ShowError = [&](const QString& text) { errors << text; };
+    dialog.ProviderList()->setCurrentIndex(0);
+    dialog.WebPageButton()->click();  // the offscreen platform opens nothing
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors[0].contains("https://docs.kernel.org/hwmon/")) << errors[0].toStdString();
+    EXPECT_TRUE(errors[0].contains("could not be opened"));
+}
+
 } // namespace
 } // namespace gaugeloft
