@@ -3,6 +3,7 @@
 #include "platform/nativepath.h"
 #include "platform/xdgpaths.h"
 #include "ui/appicon.h"
+#include "ui/dialogfont.h"
 #include "ui/dashboardarea.h"
 #include "ui/launcherpanel.h"
 #include "ui/tilepainter.h"
@@ -169,6 +170,7 @@ void TMainForm::BuildWindow()
     windowLayout->addWidget(m_splitter);
 
     m_treeView = new QTreeView;
+    m_treeView->setFont(LayoutFont());
     m_treeView->setObjectName(QStringLiteral("TreeView1"));
     m_treeView->setModel(&m_iconModel);
     m_treeView->setHeaderHidden(true);
@@ -200,6 +202,7 @@ void TMainForm::BuildWindow()
     below->setContentsMargins(0, 0, 0, 0);
     below->setSpacing(0);
     m_launcher = new LauncherPanel;
+    m_launcher->setFont(LayoutFont());
     below->addWidget(m_launcher);
     m_panel3 = new QLabel;
     m_panel3->setObjectName(QStringLiteral("Panel3"));

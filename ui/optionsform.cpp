@@ -1,5 +1,7 @@
 #include "ui/optionsform.h"
 
+#include "ui/dialogfont.h"
+
 #include "platform/autostart.h"
 #include "sensors/providertable.h"
 
@@ -60,6 +62,7 @@ TOptionsForm::TOptionsForm(platform::SettingsStore& store, QString executablePat
     : QDialog(parent), m_store(store), m_executable(std::move(executablePath))
 {
     setWindowTitle(tr("Options"));
+    setFont(LayoutFont());
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setWindowFlag(Qt::MSWindowsFixedSizeDialogHint, true);
 

@@ -1,5 +1,7 @@
 #include "ui/propertiesform.h"
 
+#include "ui/dialogfont.h"
+
 #include "ui/appicon.h"
 
 #include <QDialogButtonBox>
@@ -20,6 +22,9 @@ namespace gaugeloft {
 namespace {
 
 constexpr QSize kClientSize {307, 331};
+// The rows fit the client area with the 8-point layout font.
+constexpr int kCompactSpacing = 4;
+constexpr int kMargin = 8;
 constexpr int kTopOffset = 70;  // below the parent's caption and menu
 
 // A label in the dim (placeholder) text colour of the current palette.
@@ -43,6 +48,7 @@ QLineEdit* ReadOnlyEdit(const QString& name, QWidget* parent)
 TPropertiesForm::TPropertiesForm(QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(tr("Properties"));
+    setFont(LayoutFont());
     setModal(true);
     setSizeGripEnabled(false);
 
@@ -82,6 +88,7 @@ TPropertiesForm::TPropertiesForm(QWidget* parent) : QDialog(parent)
         QT_TR_NOOP("Pi&e"), QT_TR_NOOP("&Bar"), QT_TR_NOOP("M&ulti-Bars"),
     };
     auto* typeGrid = new QGridLayout(types);
+    typeGrid->setVerticalSpacing(kCompactSpacing);
     for (int i = 0; i < 7; ++i) {
         const QString text = tr(kTypeTexts[i]);
         m_types[i] = new QRadioButton(text, types);
@@ -138,6 +145,8 @@ TPropertiesForm::TPropertiesForm(QWidget* parent) : QDialog(parent)
     nameRow->addWidget(m_clear);
 
     auto* layout = new QVBoxLayout(this);
+    layout->setSpacing(kCompactSpacing);
+    layout->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
     layout->addLayout(top);
     layout->addWidget(rule);
     layout->addLayout(info);

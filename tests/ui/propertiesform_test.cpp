@@ -74,6 +74,21 @@ protected:
     TileWorld world;
 };
 
+// Laid out in pixels for an 8-point sans font: the client area is the one it was drawn for,
+// whatever font size the desktop uses.
+TEST(PropertiesFormLayout, ClientAreaAndFont)
+{
+    const QFont desktop = QApplication::font();
+    QFont big = desktop;
+    big.setPointSize(11);
+    QApplication::setFont(big);
+    TPropertiesForm dialog;
+    QApplication::setFont(desktop);
+    EXPECT_EQ(dialog.font().pointSize(), 8);
+    EXPECT_EQ(dialog.size(), QSize(307, 331));
+    EXPECT_LE(dialog.sizeHint().height(), 331);
+}
+
 TEST_F(PropertiesFormTest, FillShowsTheTile)
 {
     struct Case {
