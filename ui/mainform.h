@@ -15,6 +15,7 @@
 
 #include <QPointer>
 #include <QTimer>
+#include <QSystemTrayIcon>
 #include <QWidget>
 
 #include <functional>
@@ -27,7 +28,6 @@ class QAction;
 class QBoxLayout;
 class QDialog;
 class QSplitter;
-class QSystemTrayIcon;
 class QTreeView;
 
 namespace gaugeloft {
@@ -84,6 +84,9 @@ public:
     void SetLiveOptions(const LiveOptions* options);
     // Whether the desktop offers a system tray (tests replace it).
     std::function<bool()> TrayAvailable;
+    // A click on the tray icon shows or hides the window (StatusNotifierItem hosts, which never
+    // report a double click); otherwise a double click does.
+    bool TrayClickToggles = false;
     // The colour dialog of the custom-colour button; nothing when cancelled (tests replace it).
     std::function<std::optional<QColor>(const QColor& initial)> PickColor;
     // Sets the taskbar button's presence; false when the desktop cannot (tests replace it).
@@ -134,6 +137,7 @@ public:
     void Show1Click();  // "&Show..."
     void Exit1Click();  // "E&xit"
     void TrayDoubleClick();
+    void TrayActivated(QSystemTrayIcon::ActivationReason reason);
     void ApplyTaskbarOption();
 
     // The tree's node at a view position when the position is on its icon, else nullptr.

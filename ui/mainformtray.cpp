@@ -4,6 +4,7 @@
 #include "ui/mainform.h"
 
 #include "platform/desktop/taskbarhint.h"
+#include "platform/desktop/trayhost.h"
 #include "ui/appicon.h"
 
 #include <QApplication>
@@ -18,6 +19,7 @@ void TMainForm::BuildTray()
 {
     TrayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
     SetTaskbarHidden = [this](bool hide) { return platform::SetSkipTaskbar(windowHandle(), hide); };
+    TrayClickToggles = platform::StatusNotifierHostPresent();
 
     m_trayMenu = new QMenu(this);
     m_trayMenu->setObjectName(QStringLiteral("PopupMenu4"));
@@ -32,10 +34,7 @@ void TMainForm::BuildTray()
     m_trayIcon->setToolTip(ThemeController::kTitle);
     m_trayIcon->setIcon(QApplication::windowIcon().isNull() ? GaugeloftIcon() : QApplication::windowIcon());
     m_trayIcon->setContextMenu(m_trayMenu);
-    connect(m_trayIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        if (reason == QSystemTrayIcon::DoubleClick)
-            TrayDoubleClick();
-    });
+    connect(m_trayIcon, &QSystemTrayIcon::activated, this, &TMainForm::TrayActivated);
 }
 
 void TMainForm::SetLiveOptions(const LiveOptions* options)
@@ -59,6 +58,13 @@ void TMainForm::Exit1Click()
     m_trayIcon->hide();  // takes a shown balloon with it
     hide();
     QApplication::quit();
+}
+
+// An XEmbed tray reports double clicks; a StatusNotifierItem host only ever reports a click.
+void TMainForm::TrayActivated(QSystemTrayIcon::ActivationReason reason)
+{
+    if (reason == QSystemTrayIcon::DoubleClick || (reason == QSystemTrayIcon::Trigger && TrayClickToggles))
+        TrayDoubleClick();
 }
 
 void TMainForm::TrayDoubleClick()

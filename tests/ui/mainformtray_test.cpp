@@ -118,6 +118,36 @@ TEST(MainFormTray, TrayMenuAndTaskbarOption)
     EXPECT_FALSE(f.taskbarCalls.back());
 }
 
+// A StatusNotifierItem host reports a click as Trigger and never a double click; an XEmbed tray
+// reports both, and there only the double click shows or hides.
+TEST(MainFormTray, ClicksOnEitherKindOfTray)
+{
+    using Reason = QSystemTrayIcon::ActivationReason;
+    struct Case {
+        const char* host;
+        bool clickToggles;
+        std::vector<Reason> reasons;
+        bool visibleAfter;
+    };
+    const Case cases[] = {
+        {"StatusNotifierItem click", true, {QSystemTrayIcon::Trigger}, false},
+        {"StatusNotifierItem two clicks", true, {QSystemTrayIcon::Trigger, QSystemTrayIcon::Trigger}, true},
+        {"XEmbed click", false, {QSystemTrayIcon::Trigger}, true},
+        {"XEmbed double click", false, {QSystemTrayIcon::Trigger, QSystemTrayIcon::DoubleClick}, false},
+        {"middle click", true, {QSystemTrayIcon::MiddleClick}, true},
+        {"menu", true, {QSystemTrayIcon::Context}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.host);
+        TrayWindow f(true, false);
+        f.window.TrayClickToggles = c.clickToggles;
+        ASSERT_TRUE(f.window.isVisible());
+        for (Reason reason : c.reasons)
+            Q_EMIT f.window.TrayIcon()->activated(reason);
+        EXPECT_EQ(f.window.isVisible(), c.visibleAfter);
+    }
+}
+
 TEST(MainFormTray, ExitEndsEvenWhenKeptInTheTray)
 {
     TrayWindow f(true, true);
