@@ -1,6 +1,7 @@
 #include "ui/optionsform.h"
 
 #include "ui/dialogfont.h"
+#include "ui/frameplacement.h"
 
 #include "platform/autostart.h"
 #include "sensors/providertable.h"
@@ -183,7 +184,7 @@ TOptionsForm::TOptionsForm(platform::SettingsStore& store, QString executablePat
     ConfirmProviderChange = [this](const QString& text, const QPoint& topLeft) {
         QMessageBox box(QMessageBox::Question, tr("Gaugeloft"), text,
                         QMessageBox::Ok | QMessageBox::Cancel, this);
-        box.move(topLeft);
+        PlaceFrame(&box, [topLeft] { return topLeft; });
         return box.exec() == QMessageBox::Ok;
     };
     OpenUrl = [this](const QUrl& url) {
@@ -332,9 +333,11 @@ void TOptionsForm::showEvent(QShowEvent* event)
     if (event->spontaneous())  // restored by the window system: nothing to refresh
         return;
     if (QWidget* owner = parentWidget()) {
-        const QRect frame = owner->window()->frameGeometry();
-        move(frame.left() + (frame.width() - frameGeometry().width()) / 2,
-             frame.top() + kParentTopOffset);
+        PlaceFrame(this, [this, owner] {
+            const QRect frame = owner->window()->frameGeometry();
+            return QPoint(frame.left() + (frame.width() - frameGeometry().width()) / 2,
+                          frame.top() + kParentTopOffset);
+        });
     }
     m_tabs->setCurrentIndex(0);
     LoadSettings();

@@ -1,6 +1,7 @@
 #include "ui/propertiesform.h"
 
 #include "ui/dialogfont.h"
+#include "ui/frameplacement.h"
 
 #include "ui/appicon.h"
 
@@ -218,13 +219,10 @@ void TPropertiesForm::showEvent(QShowEvent* event)
     if (event->spontaneous())
         return;
     if (QWidget* owner = parentWidget()) {
-        const QWidget* top = owner->window();
-        const QRect outer = top->frameGeometry();
-        int borders = frameGeometry().width() - width();
-        if (borders == 0)  // not decorated yet: assume borders like the parent's
-            borders = outer.width() - top->width();
-        const int outerWidth = width() + borders;
-        move(outer.left() + (outer.width() - outerWidth) / 2, outer.top() + kTopOffset);
+        PlaceFrame(this, [this, owner] {
+            const QRect outer = owner->window()->frameGeometry();
+            return QPoint(outer.left() + (outer.width() - frameGeometry().width()) / 2, outer.top() + kTopOffset);
+        });
     }
     m_name->setFocus();
 }
