@@ -8,6 +8,7 @@
 #include "ui/launcherpanel.h"
 #include "ui/tilepainter.h"
 #include "ui/tilewidget.h"
+#include "ui/treeexpansion.h"
 #include "ui/titlestrip.h"
 #include "sensors/typetables.h"
 
@@ -232,8 +233,13 @@ void TMainForm::BuildWindow()
     connect(m_sensorsPanel, &DashboardArea::tileWidgetCreated, this, &TMainForm::ConnectTileWidget);
     connect(m_sensorsPanel, &DashboardArea::menuRequested, this,
             [this](const QPoint& position) { m_popupMenu1->popup(position); });
-    connect(&m_model, &SensorTreeModel::treeRebuilt, this, &TMainForm::ExpandMarkedNodes);
-    connect(&m_model, &QAbstractItemModel::modelAboutToBeReset, this, [this] { m_treeDownNode = nullptr; });
+    m_expansion = std::make_unique<TreeExpansion>(*m_treeView, m_tree,
+                                                  [this](const TreeNode* node) { return TreeIndexOf(node); });
+    connect(&m_model, &SensorTreeModel::treeRebuilt, this, [this] { m_expansion->Apply(); });
+    connect(&m_model, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
+        m_treeDownNode = nullptr;
+        m_expansion->Remember();
+    });
     connect(m_treeView->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) {
                 m_tree.RememberNode(m_model.NodeOf(m_iconModel.mapToSource(current)));
@@ -472,18 +478,14 @@ int TMainForm::MeasureValueText(const QString& text, int points)
 
 // ---- tree
 
-void TMainForm::ExpandMarkedNodes()
+QModelIndex TMainForm::TreeIndexOf(const TreeNode* node) const
 {
-    for (int position = 0; position < m_tree.NodeCount(); ++position) {
-        const TreeNode* node = m_tree.NodeAt(position);
-        if (node->ChildCount() > 0)
-            m_treeView->setExpanded(m_iconModel.mapFromSource(m_model.IndexOf(node)), true);
-    }
+    return m_iconModel.mapFromSource(m_model.IndexOf(node));
 }
 
 QRect TMainForm::TreeIconRect(const TreeNode* node) const
 {
-    const QModelIndex index = m_iconModel.mapFromSource(m_model.IndexOf(node));
+    const QModelIndex index = TreeIndexOf(node);
     if (!index.isValid())
         return {};
     return DecorationRect(m_treeView, index);

@@ -35,6 +35,7 @@ namespace gaugeloft {
 class DashboardArea;
 class TOptionsForm;
 class LauncherPanel;
+class TreeExpansion;
 class TileWidget;
 class TitleStrip;
 
@@ -67,6 +68,8 @@ public:
     QTimer& Timer3() { return m_timer3; }
     QSystemTrayIcon* TrayIcon() const { return m_trayIcon; }
     QTreeView* TreeView() const { return m_treeView; }
+    // The view's index of a node of the tree.
+    QModelIndex TreeIndexOf(const TreeNode* node) const;
     DashboardArea* SensorsPanel() const { return m_sensorsPanel; }
     LauncherPanel* Launcher() const { return m_launcher; }
     TitleStrip* TopPanel() const { return m_topPanel; }
@@ -240,7 +243,6 @@ private:
     void CentreOnScreen();
     void AfterDetection();
     void Timer3Timer();
-    void ExpandMarkedNodes();
     void ConnectTileWidget(TileWidget* widget);
     void WatchMenu(QMenu* menu);
     void ToggleTileFor(TreeNode* node);
@@ -296,6 +298,7 @@ private:
 
     std::unique_ptr<TTileList> m_tiles;
     std::unique_ptr<PollCycle> m_poll;
+    std::unique_ptr<TreeExpansion> m_expansion;  // which nodes the view shows expanded
     QTimer m_timer1;
     QTimer m_timer3;
     TreeNode* m_treeDownNode = nullptr;
