@@ -22,6 +22,7 @@
 #include <QHeaderView>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
@@ -174,6 +175,7 @@ void TMainForm::BuildWindow()
     m_treeView->setFont(LayoutFont());
     m_treeView->setObjectName(QStringLiteral("TreeView1"));
     m_treeView->setModel(&m_iconModel);
+    m_treeView->setItemDelegate(new TreeRowDelegate(m_treeView));
     m_treeView->setHeaderHidden(true);
     m_treeView->setIndentation(19);
     m_treeView->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -236,6 +238,13 @@ void TMainForm::BuildWindow()
     m_expansion = std::make_unique<TreeExpansion>(*m_treeView, m_tree,
                                                   [this](const TreeNode* node) { return TreeIndexOf(node); });
     connect(&m_model, &SensorTreeModel::treeRebuilt, this, [this] { m_expansion->Apply(); });
+    // assistive technology's check state, Space and Enter do what a click on the tile mark does
+    connect(&m_iconModel, &SensorTreeIconModel::toggleRequested, this, [this](const QModelIndex& source) {
+        if (TreeNode* node = m_model.NodeOf(source)) {
+            m_tree.RememberNode(node);  // the tile takes the remembered node
+            ToggleTileFor(node);
+        }
+    });
     connect(&m_model, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
         m_treeDownNode = nullptr;
         m_expansion->Remember();
@@ -661,6 +670,18 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event)
         if (auto* menu = qobject_cast<QMenu*>(watched);
             menu && !qobject_cast<QMenu*>(menu->parentWidget()) && m_tiles)
             m_tiles->UnhighlightAll();
+        break;
+    case QEvent::KeyPress:
+        if (watched == m_treeView) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            const QModelIndex current = m_treeView->currentIndex();
+            if ((key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter)
+                && current.flags().testFlag(Qt::ItemIsUserCheckable)) {
+                const bool checked = current.data(Qt::CheckStateRole).toInt() == Qt::Checked;
+                m_iconModel.setData(current, checked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
+                return true;
+            }
+        }
         break;
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
