@@ -343,10 +343,11 @@ int TTileList::UpdatePeerBars(int tileNumber, bool rebuild)
     TSensorData* last = nullptr;
     for (int row = 0; row < group->ChildCount(); ++row) {
         TSensorData* r = group->Child(row)->Data();
+        if (r)
+            last = r;  // the child visited last, skipped ones too, formats the title
         if (!r || !r->Name.contains(QLatin1Char('#'))
             || r->TypeName.compare(typeName, Qt::CaseInsensitive) != 0)
             continue;
-        last = r;
         sum += r->Value;
         double lo = r->Min;
         double hi = r->Max;

@@ -513,6 +513,23 @@ TEST_F(SensorFrameTest, SingleBar)
     EXPECT_EQ(tile.ChartTitle, "25%");
 }
 
+// The title takes its unit from the child visited last, skipped ones too: with Fahrenheit on
+// and the package shown in degrees Fahrenheit last in the group, the cores' average reads in 'F.
+TEST_F(SensorFrameTest, MultiBarsTitleIsFormattedByTheLastChildOfTheGroup)
+{
+    world.host.fahrenheit = true;
+    TSensorData& core1 = world.host.AddSensor(cpu, "CPU Core #1", "/intelcpu/0/temperature/1", "Temperature", 130, 80, 200);
+    world.host.AddSensor(cpu, "CPU Core #2", "/intelcpu/0/temperature/2", "Temperature", 132, 80, 200);
+    world.host.AddSensor(cpu, "CPU Package", "/intelcpu/0/temperature/0", "Temperature", 135, 80, 200);
+    NewTile("/intelcpu/0/temperature/0").RefreshTile();  // a tile in 'F marks the package's record
+    TSensorFrame& tile = NewTile("/intelcpu/0/temperature/1");
+    tile.SetDisplayType(dtMultiBars);
+    tile.RefreshTile();
+    EXPECT_TRUE(core1.Fahrenheit);
+    EXPECT_FALSE(world.host.Node("/intelcpu/0/temperature/2")->Data()->Fahrenheit);
+    EXPECT_EQ(tile.ChartTitle, "131 'F");
+}
+
 TEST_F(SensorFrameTest, MultiBarsOfCorePeers)
 {
     const double loads[] = {10, 20, 30, 40};
@@ -520,7 +537,9 @@ TEST_F(SensorFrameTest, MultiBarsOfCorePeers)
         world.host.AddSensor(cpu, QStringLiteral("CPU Core #%1").arg(i + 1),
                              QStringLiteral("/intelcpu/0/load/%1").arg(i + 1), "Load", loads[i], 5, 60);
     world.host.AddSensor(cpu, "CPU Total", "/intelcpu/0/load/0", "Load", 99, 0, 100);
-    world.host.AddSensor(cpu, "CPU Core #1", "/intelcpu/0/clock/1", "Clock", 3600, 800, 4000);
+    // a clock of the same name is no peer: it stands in a group of its own, as in the tree
+    TreeNode* clocks = world.host.AddHardware("Clocks", "/intelcpu/0/clocks");
+    world.host.AddSensor(clocks, "CPU Core #1", "/intelcpu/0/clock/1", "Clock", 3600, 800, 4000);
     TSensorFrame& tile = NewTile("/intelcpu/0/load/2");
     tile.SetDisplayType(dtMultiBars);
     tile.RefreshTile();
