@@ -63,11 +63,21 @@ int TTileList::AddTile(int before)
     RecolorTile(number);
 
     // a tile that the arrangement is going to place stays hidden until then
-    m_view.TileCreated(created, provisional, append && !m_view.ArrangementTimerActive());
+    const bool shown = append && !m_view.ArrangementTimerActive();
+    m_view.TileCreated(created, provisional, shown);
     if (m_view.Geometry().VerticalBarVisible != barBefore)
         m_view.RestartArrangementTimer();
-    if (!m_view.ArrangementTimerActive())
+    // The provisional place counts columns and margin from the width now; when the scroll bar
+    // came after the last arrangement, the other tiles stand on another grid and the new one
+    // would overlap them: the arrangement places it with them.
+    if (LastColumns >= 0 && (columns != LastColumns || margin != LastMargin))
+        m_view.RestartArrangementTimer();
+    if (m_view.ArrangementTimerActive()) {
+        if (shown)
+            m_view.HideTile(created);  // the scroll bar came or went: the arrangement shows it
+    } else {
         m_view.ScrollIntoView(created);
+    }
     return position;
 }
 

@@ -41,6 +41,8 @@ public:
     // After an arrangement pass: places, in list order, and whether the scroll bar shows.
     virtual void TilesArranged(const std::vector<TilePlacement>& places, bool verticalBarVisible) = 0;
     virtual void ScrollIntoView(TSensorFrame& tile) = 0;
+    // Hides a created tile until the next arrangement pass shows it.
+    virtual void HideTile(TSensorFrame&) {}
 };
 
 class TTileList {
