@@ -155,6 +155,8 @@ public:
 
     // The poll timer's tick: the poll cycle, then what follows a detection.
     void Timer1Timer();
+    // The animation timer's tick.
+    void Timer3Timer();
 
     // Fills the first `count` tiles with the first sensors of the tree (for demos).
     void FillDemoTiles(int count);
@@ -233,7 +235,6 @@ private:
     bool ChromeMouseEvent(QWidget* widget, QEvent* event);
     void CentreOnScreen();
     void AfterDetection();
-    void Timer3Timer();
     void ExpandMarkedNodes();
     void ConnectTileWidget(TileWidget* widget);
     void WatchMenu(QMenu* menu);
