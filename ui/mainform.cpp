@@ -6,6 +6,7 @@
 #include "ui/launcherpanel.h"
 #include "ui/tilepainter.h"
 #include "ui/tilewidget.h"
+#include "ui/treecolumnsizer.h"
 #include "ui/titlestrip.h"
 #include "sensors/typetables.h"
 
@@ -172,7 +173,7 @@ void TMainForm::BuildWindow()
     m_treeView->setIconSize(QSize(16, 16));
     m_treeView->setFrameShape(QFrame::NoFrame);
     // long readings scroll sideways instead of being cut short
-    m_treeView->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    new TreeColumnSizer(*m_treeView);
     m_treeView->header()->setStretchLastSection(false);
     m_treeView->setMinimumWidth(kSplitterMinimum);
     m_treeView->setContextMenuPolicy(Qt::CustomContextMenu);
