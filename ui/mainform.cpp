@@ -351,8 +351,37 @@ void TMainForm::AfterDetection()
 
 void TMainForm::Timer3Timer()
 {
+    AnimationStep();
+    if (!isVisible() || !SensorsPanelVisible() || !m_tiles->AnyTileAnimating())
+        m_timer3.stop();
+}
+
+void TMainForm::AnimationStep()
+{
+    ++m_animationSteps;
     if (SensorsPanelVisible())
         m_tiles->Timer3Timer();
+}
+
+void TMainForm::ResumeAnimation()
+{
+    if (m_animationWanted && !m_timer3.isActive() && isVisible() && SensorsPanelVisible() && m_tiles
+        && m_tiles->AnyTileAnimating())
+        m_timer3.start();
+}
+
+void TMainForm::CatchUpAnimation()
+{
+    if (!m_animationWanted || m_timer3.isActive() || !m_tiles)
+        return;
+    const qint64 due = m_animationClock.elapsed() / std::max(m_timer3.interval(), 1);
+    while (m_animationSteps < due && m_tiles->AnyTileAnimating())
+        AnimationStep();
+}
+
+void TMainForm::AnimationStarted()
+{
+    ResumeAnimation();
 }
 
 void TMainForm::StopPollTimer()
@@ -369,12 +398,18 @@ void TMainForm::StartPollTimer()
 
 void TMainForm::StopAnimationTimer()
 {
+    CatchUpAnimation();
+    m_animationWanted = false;
     m_timer3.stop();
 }
 
 void TMainForm::StartAnimationTimer()
 {
-    m_timer3.start();
+    m_timer3.stop();  // a new period
+    m_animationWanted = true;
+    m_animationClock.start();
+    m_animationSteps = 0;
+    ResumeAnimation();
 }
 
 void TMainForm::SetAnimationInterval(int milliseconds)

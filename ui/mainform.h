@@ -14,6 +14,7 @@
 #include "ui/sensortreeicons.h"
 
 #include <QPointer>
+#include <QElapsedTimer>
 #include <QTimer>
 #include <QWidget>
 
@@ -208,6 +209,7 @@ public:
     TreeNode* SelectedNode() override;
     int UpdatePeerBars(int tileNumber, bool rebuild) override;
     int MeasureValueText(const QString& text, int points) override;
+    void AnimationStarted() override;
 
 Q_SIGNALS:
     // After every detection the poll cycle ran (tests and demos wait for it).
@@ -235,6 +237,9 @@ private:
     bool ChromeMouseEvent(QWidget* widget, QEvent* event);
     void CentreOnScreen();
     void AfterDetection();
+    void AnimationStep();
+    void ResumeAnimation();
+    void CatchUpAnimation();
     void ExpandMarkedNodes();
     void ConnectTileWidget(TileWidget* widget);
     void WatchMenu(QMenu* menu);
@@ -291,6 +296,11 @@ private:
     std::unique_ptr<PollCycle> m_poll;
     QTimer m_timer1;
     QTimer m_timer3;
+    // The animation timer rests while no bar moves or nothing is shown; the steps a hidden
+    // window skipped are taken when it shows again or at the next poll.
+    bool m_animationWanted = false;  // between the poll cycle's start and stop
+    QElapsedTimer m_animationClock;  // since the poll cycle started it
+    qint64 m_animationSteps = 0;     // steps taken since then
     TreeNode* m_treeDownNode = nullptr;
     int m_detections = 0;  // detections the poll cycle started
     int m_demoTiles = 0;  // GAUGELOFT_DEMO_TILES, filled after the first detection

@@ -235,6 +235,14 @@ void TileWidget::paintEvent(QPaintEvent* event)
 
 void TileWidget::UpdateAccessibleTexts()
 {
+    // made again only when a text they are made of changed, not on every animation step
+    SpokenTexts spoken {m_tile.Title.Text, m_tile.Value.Text, m_tile.Subtitle.Text, m_tile.MinText.Text,
+        m_tile.MaxText.Text, m_tile.Subtitle.Visible};
+    if (m_spokenOnce && spoken == m_spoken)
+        return;
+    m_spoken = std::move(spoken);
+    m_spokenOnce = true;
+
     const QString name = m_tile.Title.Text;
     QString value = m_tile.Value.Text;
     if (m_tile.IsEmpty())

@@ -147,8 +147,15 @@ private:
     QPointer<QDrag> m_drag;  // while one runs
     bool m_showFocus = false;
 
-    // accessible texts as last announced
+    // accessible texts as last announced, and the tile texts they were made from
     QString m_accessibleName, m_accessibleDescription, m_accessibleValue;
+    struct SpokenTexts {
+        QString Title, Value, Subtitle, Min, Max;
+        bool SubtitleVisible = false;
+        bool operator==(const SpokenTexts&) const = default;
+    };
+    SpokenTexts m_spoken;
+    bool m_spokenOnce = false;
 };
 
 } // namespace gaugeloft
