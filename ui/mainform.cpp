@@ -489,7 +489,15 @@ int TMainForm::UpdatePeerBars(int tileNumber, bool rebuild)
 
 int TMainForm::MeasureValueText(const QString& text, int points)
 {
-    return QFontMetrics(TileValueFont(points)).horizontalAdvance(text);
+    // the same few texts come back at every poll, and measuring one shapes it
+    QHash<QString, int>& widths = m_valueTextWidths[points];
+    if (const auto found = widths.constFind(text); found != widths.cend())
+        return *found;
+    if (widths.size() >= kValueTextWidthsKept)
+        widths.clear();
+    const int width = QFontMetrics(TileValueFont(points)).horizontalAdvance(text);
+    widths.insert(text, width);
+    return width;
 }
 
 // ---- tree

@@ -13,12 +13,14 @@
 #include "ui/liveoptions.h"
 #include "ui/sensortreeicons.h"
 
+#include <QHash>
 #include <QPointer>
 #include <QElapsedTimer>
 #include <QTimer>
 #include <QWidget>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -302,6 +304,8 @@ private:
     QElapsedTimer m_animationClock;  // since the poll cycle started it
     qint64 m_animationSteps = 0;     // steps taken since then
     TreeNode* m_treeDownNode = nullptr;
+    static constexpr int kValueTextWidthsKept = 4096;  // per font size
+    std::map<int, QHash<QString, int>> m_valueTextWidths;  // by point size
     int m_detections = 0;  // detections the poll cycle started
     int m_demoTiles = 0;  // GAUGELOFT_DEMO_TILES, filled after the first detection
 };
