@@ -285,6 +285,8 @@ void TSensorFrame::SetDisplayType(std::uint8_t type)
         DrawChart();
     else
         FreeChartBitmap();
+    if (Animating())  // a bar that stood still while the type took no ticks
+        m_host.AnimationStarted();
     Changed();
 }
 
@@ -416,6 +418,8 @@ bool TSensorFrame::StartAnimation(int target)
     if (steps == 0)
         return false;
     AnimStep = (target - AnimPosition) / steps;
+    if (Animating())
+        m_host.AnimationStarted();
     return true;
 }
 

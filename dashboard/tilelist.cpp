@@ -321,17 +321,14 @@ void TTileList::RefreshAll(bool autoSelect)
 void TTileList::Timer3Timer()
 {
     for (auto& tile : m_tiles) {
-        switch (tile->DisplayType) {
-        case dtProgress:
-        case dtPie:
-        case dtBar:
-        case dtMultiBars:
+        if (tile->TakesAnimationTicks())
             tile->AnimationTick();
-            break;
-        default:
-            break;
-        }
     }
+}
+
+bool TTileList::AnyTileAnimating() const
+{
+    return std::any_of(m_tiles.begin(), m_tiles.end(), [](const auto& tile) { return tile->Animating(); });
 }
 
 int TTileList::UpdatePeerBars(int tileNumber, bool rebuild)

@@ -82,6 +82,8 @@ public:
     // Poll and animation.
     void RefreshAll(bool autoSelect);  // RefreshTile (and AutoSelectDisplayType) in order
     void Timer3Timer();                // AnimationTick of Progress, Pie, Bar, Multi-Bars tiles
+    // Whether some tile's bar still moves (when none does, the animation timer may rest).
+    bool AnyTileAnimating() const;
     int UpdatePeerBars(int tileNumber, bool rebuild);
     void RecolorTile(int tileNumber);
     void RecolorAll();                 // RecolorTile, then UpdateChartSeries(rebuild), each tile

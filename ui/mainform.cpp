@@ -8,6 +8,7 @@
 #include "ui/launcherpanel.h"
 #include "ui/tilepainter.h"
 #include "ui/tilewidget.h"
+#include "ui/treecolumnsizer.h"
 #include "ui/treeexpansion.h"
 #include "ui/titlestrip.h"
 #include "sensors/typetables.h"
@@ -183,7 +184,7 @@ void TMainForm::BuildWindow()
     m_treeView->setIconSize(QSize(16, 16));
     m_treeView->setFrameShape(QFrame::NoFrame);
     // long readings scroll sideways instead of being cut short
-    m_treeView->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    new TreeColumnSizer(*m_treeView);
     m_treeView->header()->setStretchLastSection(false);
     m_treeView->setMinimumWidth(kSplitterMinimum);
     m_treeView->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -374,8 +375,37 @@ void TMainForm::AfterDetection()
 
 void TMainForm::Timer3Timer()
 {
+    AnimationStep();
+    if (!isVisible() || !SensorsPanelVisible() || !m_tiles->AnyTileAnimating())
+        m_timer3.stop();
+}
+
+void TMainForm::AnimationStep()
+{
+    ++m_animationSteps;
     if (SensorsPanelVisible())
         m_tiles->Timer3Timer();
+}
+
+void TMainForm::ResumeAnimation()
+{
+    if (m_animationWanted && !m_timer3.isActive() && isVisible() && SensorsPanelVisible() && m_tiles
+        && m_tiles->AnyTileAnimating())
+        m_timer3.start();
+}
+
+void TMainForm::CatchUpAnimation()
+{
+    if (!m_animationWanted || m_timer3.isActive() || !m_tiles)
+        return;
+    const qint64 due = m_animationClock.elapsed() / std::max(m_timer3.interval(), 1);
+    while (m_animationSteps < due && m_tiles->AnyTileAnimating())
+        AnimationStep();
+}
+
+void TMainForm::AnimationStarted()
+{
+    ResumeAnimation();
 }
 
 void TMainForm::StopPollTimer()
@@ -392,12 +422,18 @@ void TMainForm::StartPollTimer()
 
 void TMainForm::StopAnimationTimer()
 {
+    CatchUpAnimation();
+    m_animationWanted = false;
     m_timer3.stop();
 }
 
 void TMainForm::StartAnimationTimer()
 {
-    m_timer3.start();
+    m_timer3.stop();  // a new period
+    m_animationWanted = true;
+    m_animationClock.start();
+    m_animationSteps = 0;
+    ResumeAnimation();
 }
 
 void TMainForm::SetAnimationInterval(int milliseconds)
@@ -482,7 +518,15 @@ int TMainForm::UpdatePeerBars(int tileNumber, bool rebuild)
 
 int TMainForm::MeasureValueText(const QString& text, int points)
 {
-    return QFontMetrics(TileValueFont(points)).horizontalAdvance(text);
+    // the same few texts come back at every poll, and measuring one shapes it
+    QHash<QString, int>& widths = m_valueTextWidths[points];
+    if (const auto found = widths.constFind(text); found != widths.cend())
+        return *found;
+    if (widths.size() >= kValueTextWidthsKept)
+        widths.clear();
+    const int width = QFontMetrics(TileValueFont(points)).horizontalAdvance(text);
+    widths.insert(text, width);
+    return width;
 }
 
 // ---- tree
