@@ -412,10 +412,16 @@ void TileWidget::Click()
     SyncFromModel();
 }
 
+// Press, drag and double-click belong to the value, the chart area and the chart; the title
+// and subtitle take none of them.
 void TileWidget::mousePressEvent(QMouseEvent* event)
 {
     if (!m_attached)
         return;
+    if (!IsClickPart(event->position().toPoint())) {
+        m_pressed = false;
+        return;
+    }
     m_pressed = true;
     m_dragStarted = false;
     m_doubleClickPress = false;
@@ -426,7 +432,7 @@ void TileWidget::mousePressEvent(QMouseEvent* event)
 
 void TileWidget::mouseDoubleClickEvent(QMouseEvent* event)
 {
-    if (!m_attached)
+    if (!m_attached || !IsClickPart(event->position().toPoint()))
         return;
     mousePressEvent(event);
     m_doubleClickPress = true;  // its release is no click
@@ -504,6 +510,10 @@ void TileWidget::keyPressEvent(QKeyEvent* event)
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
         && event->modifiers() == Qt::NoModifier && m_tile.ShowsEmptyGreen()) {
         Click();
+        return;
+    }
+    if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::NoModifier) {
+        ConfirmRemove();  // as the menu's "&Remove..."
         return;
     }
     QWidget::keyPressEvent(event);
