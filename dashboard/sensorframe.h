@@ -159,7 +159,14 @@ public:
             || DisplayType == dtMultiBars;
     }
     // Whether the animation timer's ticks can still change anything.
-    bool Animating() const { return TakesAnimationTicks() && AnimStep != 0 && !std::isnan(AnimPosition); }
+    bool Animating() const
+    {
+        return TakesAnimationTicks()
+            && ((AnimStep != 0 && !std::isnan(AnimPosition)) || (DisplayType == dtMultiBars && PeerTicksLeft > 0));
+    }
+    // Multi-Bars: animation ticks left in which the peers' bars move (set at each poll while a
+    // peer's shown reading differs from its latest one), whether or not the tile's own bar moves.
+    int PeerTicksLeft = 0;
     void UpdateChartSeries(bool rebuild);
     static constexpr int kAppend = -1;
     void SetPeerBar(int position, double remaining, double filled);

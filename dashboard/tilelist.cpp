@@ -3,6 +3,7 @@
 #include "sensors/typetables.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 namespace gaugeloft {
@@ -347,6 +348,7 @@ int TTileList::UpdatePeerBars(int tileNumber, bool rebuild)
 
     int count = 0;
     double sum = 0;
+    bool moving = false;
     TSensorData* last = nullptr;
     for (int row = 0; row < group->ChildCount(); ++row) {
         TSensorData* r = group->Child(row)->Data();
@@ -364,6 +366,7 @@ int TTileList::UpdatePeerBars(int tileNumber, bool rebuild)
         }
         if (!rebuild)
             r->Advance();
+        moving = moving || std::abs(r->Value - r->Animated) > 1e-9 * std::max(1.0, std::abs(r->Value));
         const double a = r->Animated;
         tile.SetPeerBar(rebuild ? TSensorFrame::kAppend : count, hi - a, a - lo);
         ++count;
@@ -372,6 +375,10 @@ int TTileList::UpdatePeerBars(int tileNumber, bool rebuild)
         last->SingleLine = false;
         last->BareNumber = false;
         tile.SetChartTitle(last->FormatReading(sum / count));
+        // a poll's worth of steps for the peers that have somewhere to go
+        tile.PeerTicksLeft = moving ? m_host.AnimationSteps() : 0;
+        if (moving)
+            m_host.AnimationStarted();
     }
     return count;
 }

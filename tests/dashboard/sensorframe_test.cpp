@@ -530,6 +530,33 @@ TEST_F(SensorFrameTest, MultiBarsTitleIsFormattedByTheLastChildOfTheGroup)
     EXPECT_EQ(tile.ChartTitle, "131 'F");
 }
 
+// After a detection the records are new: their shown readings start at 0. The peers' bars reach
+// their readings within one poll, even when the tile's own bar does not move at all.
+TEST_F(SensorFrameTest, MultiBarsPeersShowWithinOnePollAfterADetection)
+{
+    const double loads[] = {10, 20, 30, 40};
+    std::vector<TSensorData*> records;
+    for (int i = 0; i < 4; ++i) {
+        records.push_back(&world.host.AddSensor(cpu, QStringLiteral("CPU Core #%1").arg(i + 1),
+                                                QStringLiteral("/intelcpu/0/load/%1").arg(i + 1), "Load", 0, 0, 100));
+    }
+    TSensorFrame& tile = NewTile("/intelcpu/0/load/2");
+    tile.SetDisplayType(dtMultiBars);
+    tile.RefreshTile();  // the bars stand at 0
+    for (int i = 0; i < 4; ++i)
+        records[size_t(i)]->SetValue(loads[i]);  // the first poll after the detection
+    tile.ProgressBar1.SetPosition(int(loads[1] * tile.ScaleFactor));  // its own bar is there already
+    tile.RefreshTile();
+    EXPECT_EQ(tile.AnimStep, 0) << "the tile's own bar does not move";
+    EXPECT_TRUE(tile.Animating());
+    for (int step = 0; step < world.host.AnimationSteps(); ++step)
+        tile.AnimationTick();
+    for (int i = 0; i < 4; ++i)
+        EXPECT_NEAR(tile.Series2[size_t(i)].Value, loads[i] * tile.ScaleFactor, 1e-6) << i;
+    tile.RefreshTile();  // the next poll: nothing has changed
+    EXPECT_FALSE(tile.Animating()) << "nothing left to move";
+}
+
 TEST_F(SensorFrameTest, MultiBarsOfCorePeers)
 {
     const double loads[] = {10, 20, 30, 40};
