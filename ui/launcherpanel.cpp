@@ -265,6 +265,7 @@ LauncherPanel::LauncherPanel(QWidget* parent)
         button->setIcon(LauncherGlyph(place.glyph));
         button->setProperty("glyph", place.glyph);
         button->setFocusPolicy(Qt::TabFocus);
+        button->installEventFilter(this);  // its keyboard focus is drawn by the panel
         const QString hint = QString::fromLatin1(place.hint);
         button->setToolTip(hint);
         button->setAccessibleName(hint);
@@ -305,6 +306,21 @@ void LauncherPanel::paintEvent(QPaintEvent* event)
     p.setPen(m_lineColor);
     for (const int y : kSeparatorYs)
         p.drawLine(kButtonLeft, y, kButtonLeft + kSeparatorLength - 1, y);
+    // the button the keyboard is on (a click gives these buttons no focus)
+    for (QToolButton* button : m_buttons) {
+        if (button->hasFocus()) {
+            p.setPen(QPen(m_glyphInk.isValid() ? m_glyphInk : palette().color(QPalette::ButtonText), 1));
+            p.setBrush(Qt::NoBrush);
+            p.drawRect(button->geometry().adjusted(-2, -2, 1, 1));
+        }
+    }
+}
+
+bool LauncherPanel::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)
+        update();
+    return QWidget::eventFilter(watched, event);
 }
 
 } // namespace gaugeloft
