@@ -9,7 +9,7 @@ GAUGELOFT_PACKAGES=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev libgl-dev libxcb1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth dbus-daemon
+  xvfb xauth dbus-daemon openbox
 )
 
 gaugeloft_install_packages() {

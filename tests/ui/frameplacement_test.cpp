@@ -1,0 +1,48 @@
+// Dialogs placed by their frame under a real window manager (openbox on Xvfb; the ctest entry
+// sets that up with GAUGELOFT_WM_TESTS=1): the title bar and border are only known once the
+// window manager has framed the window.
+
+#include "ui/frameplacement.h"
+
+#include <QDialog>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace gaugeloft {
+namespace {
+
+// Places itself as it is shown, as the program's dialogs do.
+class PlacedDialog : public QDialog {
+public:
+    explicit PlacedDialog(QPoint target) : m_target(target) {}
+
+protected:
+    void showEvent(QShowEvent* event) override
+    {
+        QDialog::showEvent(event);
+        PlaceFrame(this, [this] { return m_target; });
+    }
+
+private:
+    QPoint m_target;
+};
+
+TEST(FramePlacement, TheFrameStandsWhereAskedOnceTheWindowManagerFramedIt)
+{
+    if (!qEnvironmentVariableIsSet("GAUGELOFT_WM_TESTS"))
+        GTEST_SKIP() << "needs a window manager: set GAUGELOFT_WM_TESTS=1";
+    for (const QPoint target : {QPoint(200, 150), QPoint(333, 97)}) {
+        PlacedDialog dialog(target);
+        dialog.resize(300, 200);
+        dialog.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.frameGeometry() != dialog.geometry(); }, 3000))
+            << "the window manager framed it";
+        EXPECT_TRUE(QTest::qWaitFor([&] { return dialog.frameGeometry().topLeft() == target; }, 3000))
+            << "frame at " << dialog.frameGeometry().x() << ',' << dialog.frameGeometry().y();
+        EXPECT_GT(dialog.geometry().y(), target.y()) << "the client area is below the title bar";
+    }
+}
+
+} // namespace
+} // namespace gaugeloft
