@@ -66,6 +66,7 @@ int TTileList::AddTile(int before)
     // a tile that the arrangement is going to place stays hidden until then
     const bool shown = append && !m_view.ArrangementTimerActive();
     m_view.TileCreated(created, provisional, shown);
+    TileAwaitsArrangement = TileAwaitsArrangement || !shown;
     if (m_view.Geometry().VerticalBarVisible != barBefore)
         m_view.RestartArrangementTimer();
     // The provisional place counts columns and margin from the width now; when the scroll bar
@@ -76,6 +77,7 @@ int TTileList::AddTile(int before)
     if (m_view.ArrangementTimerActive()) {
         if (shown)
             m_view.HideTile(created);  // the scroll bar came or went: the arrangement shows it
+        TileAwaitsArrangement = true;
     } else {
         m_view.ScrollIntoView(created);
     }
@@ -197,8 +199,10 @@ void TTileList::Timer2Timer()
     if (!bar && RowsHeight(n, columns) > height)
         columns = std::min(columns, (width - barWidth) / kCell);
 
-    if (columns == LastColumns && n == LastCount && top == LastTop && margin == LastMargin)
+    if (!TileAwaitsArrangement && columns == LastColumns && n == LastCount && top == LastTop
+        && margin == LastMargin)
         return;
+    TileAwaitsArrangement = false;
 
     std::vector<TilePlacement> places(static_cast<size_t>(n));
     for (int i = 0; i < n; ++i) {

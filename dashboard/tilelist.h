@@ -98,6 +98,9 @@ public:
     int LastTop = 0;
     int LastColumns = -1;
     int LastCount = 0;
+    // A tile was created hidden for the next arrangement pass, which must then place and show
+    // it even when the grid is as before (a removed tile and a new one keep the count).
+    bool TileAwaitsArrangement = false;
     bool ArrangeEnabled = true;
     int TileCounter = 0;
     int DragSourceTile = 0;

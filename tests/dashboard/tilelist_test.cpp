@@ -291,5 +291,23 @@ TEST_F(TileListTest, AnimationTickMovesOnlyAnimatedTypes)
     EXPECT_EQ(tiles.At(5).Series2[0].Value, 1000);
 }
 
+// Removing the only tile leaves a new empty one in its place, created hidden while the
+// arrangement is pending: the arrangement shows it though the grid is as it was.
+TEST_F(TileListTest, TheNewTileAfterRemovingTheLastOneIsShownByTheArrangement)
+{
+    TSensorFrame& only = tiles.At(tiles.AddTile(-1));
+    world.view.timerActive = false;
+    tiles.Timer2Timer();
+    const int before = world.view.arrangements;
+    tiles.RemoveTile(only);
+    ASSERT_EQ(tiles.Count(), 1);
+    ASSERT_FALSE(world.view.created.back().visible) << "waits for the arrangement";
+    world.view.timerActive = false;
+    tiles.Timer2Timer();
+    EXPECT_EQ(world.view.arrangements, before + 1) << "placed and shown";
+    tiles.Timer2Timer();
+    EXPECT_EQ(world.view.arrangements, before + 1) << "then nothing moves";
+}
+
 } // namespace
 } // namespace gaugeloft
