@@ -16,16 +16,6 @@
 namespace gaugeloft {
 namespace {
 
-TreeNode* FirstFreeSensor(HardwareTree& tree)
-{
-    for (int i = 0; i < tree.NodeCount(); ++i) {
-        TreeNode* node = tree.NodeAt(i);
-        if (node->Data() && node->ImageIndex() == kSensorIcon)
-            return node;
-    }
-    return nullptr;
-}
-
 // As a user does: opens the node's parents, scrolls to it and clicks its icon.
 void ClickIcon(TMainForm& window, TreeNode* node)
 {

@@ -19,6 +19,17 @@ inline QString Example(const char* name)
     return dir.filePath(QStringLiteral("examples/") + QString::fromUtf8(name));
 }
 
+// The first sensor in tree order without a tile.
+inline TreeNode* FirstFreeSensor(HardwareTree& tree)
+{
+    for (int i = 0; i < tree.NodeCount(); ++i) {
+        TreeNode* node = tree.NodeAt(i);
+        if (node->Data() && node->ImageIndex() == kSensorIcon)
+            return node;
+    }
+    return nullptr;
+}
+
 struct MainFormFixture {
     virtual ~MainFormFixture() = default;
     explicit MainFormFixture(const QString& file)

@@ -17,22 +17,12 @@
 namespace gaugeloft {
 namespace {
 
-TreeNode* FirstSensor(HardwareTree& tree)
-{
-    for (int i = 0; i < tree.NodeCount(); ++i) {
-        TreeNode* node = tree.NodeAt(i);
-        if (node->Data() && node->ImageIndex() == kSensorIcon)
-            return node;
-    }
-    return nullptr;
-}
-
 struct TreeWindow : MainFormFixture {
     TreeWindow()
         : MainFormFixture(Example("desktop.json"))
     {
         window.Timer1Timer();
-        sensor = FirstSensor(window.Tree());
+        sensor = FirstFreeSensor(window.Tree());
         for (const TreeNode* up = sensor ? sensor->Parent() : nullptr; up; up = up->Parent())
             window.TreeView()->expand(window.TreeIndexOf(up));
     }
