@@ -47,7 +47,7 @@ void CheckItems(const QString& input)
         }
         Check(!item.Text.contains(u'<') && !item.Text.contains(u'>'));
         Check(item.Name == item.Name.toUpper());
-        Check(!item.Name.contains(u' '));
+        Check(!item.Name.contains(u' ') || item.Name.contains(u'"'));  // a quoted value keeps its spaces
         const bool comment = item.Name.size() > 2 && item.Name.startsWith(QLatin1String("!--"));
         Check(!comment || item.Params.size() == 1);
         for (const THtmlParameter& parameter : item.Params) {
