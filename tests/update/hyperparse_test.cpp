@@ -62,6 +62,8 @@ INSTANTIATE_TEST_SUITE_P(
                   {QStringLiteral("<A> \"a t=x\"y\" z\" t=x\"y\"|t|xy z|z|")}},
         TokenCase{"EqualsOnItsOwn", QStringLiteral("<p = v>"),
                   {QStringLiteral("<P> \"p = v\" =|| v|v|")}},
+        TokenCase{"QuotedValueInTheFirstWord", QStringLiteral("<x=\"a b\" c>"),
+                  {QStringLiteral("<X=\"A B\"> \"x=\"a b\" c\" c|c|")}},
         TokenCase{"OnlyTheFirstEqualsSplits", QStringLiteral("<a u=b=c>"),
                   {QStringLiteral("<A> \"a u=b=c\" u=b=c|u|b=c")}},
         TokenCase{"Comment", QStringLiteral("<!-- a note -->x"),
