@@ -93,6 +93,7 @@ struct TLinkLabel::Pen {
     int x = 0;
     int y = 0;
     unsigned style = 0;
+    int space = 0;
     int right = 0;   // what the fragments cover
     int bottom = 0;
     QRect clip;
@@ -245,7 +246,8 @@ void TLinkLabel::Layout()
     const QFontMetrics& plain = Metrics(0);
     Pen pen;
     pen.style = (font().bold() ? lsBold : 0) | (font().italic() ? lsItalic : 0) | (font().underline() ? lsUnderline : 0);
-    pen.right = plain.horizontalAdvance(u' ');
+    pen.space = plain.horizontalAdvance(u' ');
+    pen.right = pen.space;
     pen.bottom = Metrics(pen.style).height();
     pen.clip = QRect(0, 0, m_autoSize && !m_lockWidth ? INT_MAX / 2 : width(), m_autoSize ? INT_MAX / 2 : height());
 
@@ -340,7 +342,9 @@ void TLinkLabel::LayoutRun(TLinkClick& run, int index, Pen& pen)
         }
         const QRect rect(pen.x, pen.y, metrics.horizontalAdvance(DrawnText(fragment, m_showAccelChar)), metrics.height());
         m_fragments.push_back({index, fragment, rect, pen.style, link});
-        pen.right = std::max(pen.right, rect.x() + rect.width());
+        // a line that wraps before the label's width counts one space wider
+        const bool wraps = more && m_wordWrap && rect.x() + rect.width() < labelWidth;
+        pen.right = std::max(pen.right, rect.x() + rect.width() + (wraps ? pen.space : 0));
         pen.bottom = std::max(pen.bottom, rect.y() + rect.height());
         const QRect hit = rect.intersected(pen.clip);
         if (!hit.isEmpty()) {

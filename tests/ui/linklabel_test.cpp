@@ -265,7 +265,17 @@ TEST_F(LinkLabelTest, AutoSizeWithLockWidthAndRightAlignment)
     label->SetCaption(QStringLiteral("tiny"));
     EXPECT_EQ(label->geometry().right(), right);
 
+    // without LockWidth the label takes its widest line, one space wider when it wrapped
     label->SetAlignment(Qt::AlignLeft);
+    label->SetWordWrap(true);
+    label->resize(200, 10);
+    const QFontMetrics metrics(label->font());
+    const QString longest = QStringLiteral("wwwwwwwwwwwwwwww");
+    label->resize(metrics.horizontalAdvance(longest + QStringLiteral(" a")) - 1, 10);
+    label->SetCaption(longest + QStringLiteral(" a"));
+    EXPECT_EQ(label->height(), 2 * metrics.height());
+    EXPECT_EQ(label->width(), metrics.horizontalAdvance(longest) + metrics.horizontalAdvance(QLatin1Char(' ')));
+
     label->SetWordWrap(true);
     label->SetLockWidth(true);
     label->resize(60, 10);
