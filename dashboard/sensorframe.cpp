@@ -285,6 +285,8 @@ void TSensorFrame::SetDisplayType(std::uint8_t type)
         DrawChart();
     else
         FreeChartBitmap();
+    if (Animating())  // a bar that stood still while the type took no ticks
+        m_host.AnimationStarted();
     Changed();
 }
 
@@ -416,14 +418,24 @@ bool TSensorFrame::StartAnimation(int target)
     if (steps == 0)
         return false;
     AnimStep = (target - AnimPosition) / steps;
+    if (Animating())
+        m_host.AnimationStarted();
     return true;
 }
 
 void TSensorFrame::AnimationTick()
 {
-    if (AnimStep == 0)
+    // Multi-Bars: the peers move by their own readings, not only while the tile's own bar moves
+    const bool peersMove = DisplayType == dtMultiBars && PeerTicksLeft > 0;
+    if (AnimStep == 0 && !peersMove)
         return;
     ChangeBatch batch(*this);
+    if (peersMove) {
+        --PeerTicksLeft;
+        UpdateChartSeries(false);
+    }
+    if (AnimStep == 0)
+        return;
     AnimPosition += AnimStep;
     int p = 0;
     if (!RoundToInt(AnimPosition, p)) {
@@ -437,7 +449,8 @@ void TSensorFrame::AnimationTick()
     ProgressBar1.SetPosition(p);
     if (ProgressBar1.Position() != before)
         Changed();
-    UpdateChartSeries(false);
+    if (DisplayType != dtMultiBars)
+        UpdateChartSeries(false);
 }
 
 void TSensorFrame::UpdateChartSeries(bool rebuild)

@@ -14,6 +14,7 @@
 #include <QString>
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -37,6 +38,8 @@ public:
     virtual int UpdatePeerBars(int tileNumber, bool rebuild) = 0;
     // Width in pixels of `text` in the value font at `points` (the desktop's sans-serif).
     virtual int MeasureValueText(const QString& text, int points) = 0;
+    // A tile's bar got a step to take (the animation timer may be resting).
+    virtual void AnimationStarted() {}
 };
 
 // Display types.
@@ -149,6 +152,21 @@ public:
     // Returns false when the animation cannot start (no animation steps).
     bool StartAnimation(int target);
     void AnimationTick();
+    // Progress, Pie, Bar and Multi-Bars tiles take the animation timer's ticks.
+    bool TakesAnimationTicks() const
+    {
+        return DisplayType == dtProgress || DisplayType == dtPie || DisplayType == dtBar
+            || DisplayType == dtMultiBars;
+    }
+    // Whether the animation timer's ticks can still change anything.
+    bool Animating() const
+    {
+        return TakesAnimationTicks()
+            && ((AnimStep != 0 && !std::isnan(AnimPosition)) || (DisplayType == dtMultiBars && PeerTicksLeft > 0));
+    }
+    // Multi-Bars: animation ticks left in which the peers' bars move (set at each poll while a
+    // peer's shown reading differs from its latest one), whether or not the tile's own bar moves.
+    int PeerTicksLeft = 0;
     void UpdateChartSeries(bool rebuild);
     static constexpr int kAppend = -1;
     void SetPeerBar(int position, double remaining, double filled);

@@ -3,6 +3,7 @@
 #include "sensors/typetables.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 namespace gaugeloft {
@@ -63,11 +64,21 @@ int TTileList::AddTile(int before)
     RecolorTile(number);
 
     // a tile that the arrangement is going to place stays hidden until then
-    m_view.TileCreated(created, provisional, append && !m_view.ArrangementTimerActive());
+    const bool shown = append && !m_view.ArrangementTimerActive();
+    m_view.TileCreated(created, provisional, shown);
     if (m_view.Geometry().VerticalBarVisible != barBefore)
         m_view.RestartArrangementTimer();
-    if (!m_view.ArrangementTimerActive())
+    // The provisional place counts columns and margin from the width now; when the scroll bar
+    // came after the last arrangement, the other tiles stand on another grid and the new one
+    // would overlap them: the arrangement places it with them.
+    if (LastColumns >= 0 && (columns != LastColumns || margin != LastMargin))
+        m_view.RestartArrangementTimer();
+    if (m_view.ArrangementTimerActive()) {
+        if (shown)
+            m_view.HideTile(created);  // the scroll bar came or went: the arrangement shows it
+    } else {
         m_view.ScrollIntoView(created);
+    }
     return position;
 }
 
@@ -311,17 +322,14 @@ void TTileList::RefreshAll(bool autoSelect)
 void TTileList::Timer3Timer()
 {
     for (auto& tile : m_tiles) {
-        switch (tile->DisplayType) {
-        case dtProgress:
-        case dtPie:
-        case dtBar:
-        case dtMultiBars:
+        if (tile->TakesAnimationTicks())
             tile->AnimationTick();
-            break;
-        default:
-            break;
-        }
     }
+}
+
+bool TTileList::AnyTileAnimating() const
+{
+    return std::any_of(m_tiles.begin(), m_tiles.end(), [](const auto& tile) { return tile->Animating(); });
 }
 
 int TTileList::UpdatePeerBars(int tileNumber, bool rebuild)
@@ -340,13 +348,15 @@ int TTileList::UpdatePeerBars(int tileNumber, bool rebuild)
 
     int count = 0;
     double sum = 0;
+    bool moving = false;
     TSensorData* last = nullptr;
     for (int row = 0; row < group->ChildCount(); ++row) {
         TSensorData* r = group->Child(row)->Data();
+        if (r)
+            last = r;  // the child visited last, skipped ones too, formats the title
         if (!r || !r->Name.contains(QLatin1Char('#'))
             || r->TypeName.compare(typeName, Qt::CaseInsensitive) != 0)
             continue;
-        last = r;
         sum += r->Value;
         double lo = r->Min;
         double hi = r->Max;
@@ -356,6 +366,7 @@ int TTileList::UpdatePeerBars(int tileNumber, bool rebuild)
         }
         if (!rebuild)
             r->Advance();
+        moving = moving || std::abs(r->Value - r->Animated) > 1e-9 * std::max(1.0, std::abs(r->Value));
         const double a = r->Animated;
         tile.SetPeerBar(rebuild ? TSensorFrame::kAppend : count, hi - a, a - lo);
         ++count;
@@ -364,6 +375,10 @@ int TTileList::UpdatePeerBars(int tileNumber, bool rebuild)
         last->SingleLine = false;
         last->BareNumber = false;
         tile.SetChartTitle(last->FormatReading(sum / count));
+        // a poll's worth of steps for the peers that have somewhere to go
+        tile.PeerTicksLeft = moving ? m_host.AnimationSteps() : 0;
+        if (moving)
+            m_host.AnimationStarted();
     }
     return count;
 }

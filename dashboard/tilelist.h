@@ -41,6 +41,8 @@ public:
     // After an arrangement pass: places, in list order, and whether the scroll bar shows.
     virtual void TilesArranged(const std::vector<TilePlacement>& places, bool verticalBarVisible) = 0;
     virtual void ScrollIntoView(TSensorFrame& tile) = 0;
+    // Hides a created tile until the next arrangement pass shows it.
+    virtual void HideTile(TSensorFrame&) {}
 };
 
 class TTileList {
@@ -80,6 +82,8 @@ public:
     // Poll and animation.
     void RefreshAll(bool autoSelect);  // RefreshTile (and AutoSelectDisplayType) in order
     void Timer3Timer();                // AnimationTick of Progress, Pie, Bar, Multi-Bars tiles
+    // Whether some tile's bar still moves (when none does, the animation timer may rest).
+    bool AnyTileAnimating() const;
     int UpdatePeerBars(int tileNumber, bool rebuild);
     void RecolorTile(int tileNumber);
     void RecolorAll();                 // RecolorTile, then UpdateChartSeries(rebuild), each tile

@@ -188,6 +188,7 @@ struct KernelSource::Private {
 
     void ensureProcFiles();
     bool listingsChanged();
+    qint64 lastListingMs = 0;  // when the folders were last listed
     void rebuild();
     bool readValues(qint64 nowMs);
     void ensureCurrent();
@@ -316,8 +317,17 @@ void KernelSource::Private::ensureProcFiles()
 
 bool KernelSource::Private::listingsChanged()
 {
-    if (!folderUnchanged(hwmonDir, model.hwmonEntries) || !folderUnchanged(supplyDir, model.supplyEntries))
-        return true;
+    bool list = true;
+    if (options.hardwareEvents) {
+        if (options.hardwareEvents())
+            return true;
+        list = now() - lastListingMs >= options.folderRescanMs;
+    }
+    if (list) {
+        lastListingMs = now();
+        if (!folderUnchanged(hwmonDir, model.hwmonEntries) || !folderUnchanged(supplyDir, model.supplyEntries))
+            return true;
+    }
     if (!mountsFile.isValid())
         return false;
     if (mountsPollable) {
@@ -330,6 +340,7 @@ bool KernelSource::Private::listingsChanged()
 
 void KernelSource::Private::rebuild()
 {
+    lastListingMs = now();
     ensureProcFiles();
     // Close the old descriptors first; only the slots are needed to carry state over.
     model.hwmon.clear();

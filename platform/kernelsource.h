@@ -5,9 +5,9 @@
 // hardware monitoring providers.
 //
 // Discovery runs at the first read and again only when the hardware can have changed
-// (the hwmon or power_supply folders, the mount table, the CPUs of /proc/stat or the
-// interfaces of /proc/net/dev differ from last time, or a kept file reports its device
-// gone). Between discoveries a read is a pread of each kept descriptor and an in-place
+// (the kernel announced a device, the hwmon or power_supply folders, the mount table, the
+// CPUs of /proc/stat or the interfaces of /proc/net/dev differ from last time, or a kept
+// file reports its device gone). Between discoveries a read is a pread of each kept descriptor and an in-place
 // update of prebuilt instances.
 //
 // Not thread safe: one thread reads a source at a time.
@@ -25,6 +25,11 @@ struct KernelSourceOptions {
     QString sysRoot = QStringLiteral("/sys");
     QString procRoot = QStringLiteral("/proc");
     std::function<qint64()> clockMs; // monotonic milliseconds; empty = a QElapsedTimer-based clock
+    // Whether the kernel announced hardware that came or went since last asked (HotplugWatch).
+    // While set, the hwmon and power_supply folders are listed only every folderRescanMs, as a
+    // fallback; when empty they are listed at every read.
+    std::function<bool()> hardwareEvents;
+    qint64 folderRescanMs = 30000;
 };
 
 class KernelSource final : public SensorSource {

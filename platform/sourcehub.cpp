@@ -1,5 +1,6 @@
 #include "platform/sourcehub.h"
 
+#include "platform/hotplugwatch.h"
 #include "platform/kernelsource.h"
 #include "platform/snapshotsource.h"
 
@@ -35,6 +36,12 @@ SensorSource& LinuxSourceHub::open(const QString& sourceName)
         KernelSourceOptions kernel;
         kernel.sysRoot = m_options.sysRoot;
         kernel.procRoot = m_options.procRoot;
+        if (kernel.sysRoot == QLatin1String("/sys")) {
+            // the kernel's own announcements instead of listing folders at every read
+            auto watch = std::make_shared<HotplugWatch>();
+            if (watch->Listening())
+                kernel.hardwareEvents = [watch] { return watch->Changed(); };
+        }
         source = std::make_shared<KernelSource>(std::move(kernel));
     } else {
         throw SourceError("No sensor source named " + sourceName.toStdString());

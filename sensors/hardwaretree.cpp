@@ -61,10 +61,14 @@ void HardwareTree::BeginUpdate()
 
 void HardwareTree::EndUpdate()
 {
-    if (m_updateDepth > 0 && --m_updateDepth == 0 && m_rebuildAnnounced) {
+    if (m_updateDepth == 0 || --m_updateDepth > 0)
+        return;
+    if (m_rebuildAnnounced) {
         m_rebuildAnnounced = false;
         if (m_observer)
             m_observer->TreeRebuilt();
+    } else if (m_observer) {
+        m_observer->BatchEnded();
     }
 }
 

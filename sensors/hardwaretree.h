@@ -54,6 +54,7 @@ public:
     virtual void TreeAboutToRebuild() {}  // nodes are about to be added, moved or deleted
     virtual void TreeRebuilt() {}
     virtual void NodeChanged(TreeNode*) {}  // text, icon or expansion of one node
+    virtual void BatchEnded() {}  // the outermost batch ended without a rebuild
 };
 
 class HardwareTree {
@@ -82,6 +83,7 @@ public:
     // Changes outside a batch are wrapped in one of their own.
     void BeginUpdate();
     void EndUpdate();
+    bool InBatch() const { return m_updateDepth > 0; }
 
     bool IsEmpty() const { return m_top.empty(); }
     int TopLevelCount() const { return static_cast<int>(m_top.size()); }

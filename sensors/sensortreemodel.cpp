@@ -1,5 +1,8 @@
 #include "sensors/sensortreemodel.h"
 
+#include <algorithm>
+#include <functional>
+
 namespace gaugeloft {
 
 SensorTreeModel::SensorTreeModel(HardwareTree& tree, QObject* parent)
@@ -79,6 +82,7 @@ Qt::ItemFlags SensorTreeModel::flags(const QModelIndex& index) const
 
 void SensorTreeModel::TreeAboutToRebuild()
 {
+    m_changed.clear();  // the reset covers them
     beginResetModel();
 }
 
@@ -90,8 +94,32 @@ void SensorTreeModel::TreeRebuilt()
 
 void SensorTreeModel::NodeChanged(TreeNode* node)
 {
+    if (m_tree.InBatch()) {
+        m_changed.push_back(node);
+        return;
+    }
     const QModelIndex at = IndexOf(node);
     Q_EMIT dataChanged(at, at);
+}
+
+void SensorTreeModel::BatchEnded()
+{
+    if (m_changed.empty())
+        return;
+    std::vector<TreeNode*> changed;
+    changed.swap(m_changed);
+    std::sort(changed.begin(), changed.end(), [](const TreeNode* a, const TreeNode* b) {
+        return a->Parent() != b->Parent() ? std::less<>()(a->Parent(), b->Parent()) : a->Row() < b->Row();
+    });
+    changed.erase(std::unique(changed.begin(), changed.end()), changed.end());
+    for (size_t first = 0; first < changed.size();) {
+        size_t last = first;
+        while (last + 1 < changed.size() && changed[last + 1]->Parent() == changed[first]->Parent()
+               && changed[last + 1]->Row() == changed[last]->Row() + 1)
+            ++last;
+        Q_EMIT dataChanged(IndexOf(changed[first]), IndexOf(changed[last]));
+        first = last + 1;
+    }
 }
 
 } // namespace gaugeloft

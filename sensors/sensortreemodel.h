@@ -1,12 +1,15 @@
 #pragma once
 
-// Presents the hardware tree to a view. A rebuild of the tree resets the model; a changed
-// text or icon reaches the view as a change of that one row, so selection, scroll position
-// and expansion survive every poll.
+// Presents the hardware tree to a view. A rebuild of the tree resets the model; changed
+// texts or icons reach the view as changes of those rows only, so selection, scroll position
+// and expansion survive every poll. Changes inside a batch (a poll) are told once at its end,
+// one notice per run of adjacent sibling rows.
 
 #include "sensors/hardwaretree.h"
 
 #include <QAbstractItemModel>
+
+#include <vector>
 
 namespace gaugeloft {
 
@@ -40,8 +43,10 @@ private:
     void TreeAboutToRebuild() override;
     void TreeRebuilt() override;
     void NodeChanged(TreeNode* node) override;
+    void BatchEnded() override;
 
     HardwareTree& m_tree;
+    std::vector<TreeNode*> m_changed;  // inside a batch, in the order they changed
 };
 
 } // namespace gaugeloft

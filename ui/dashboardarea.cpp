@@ -179,6 +179,12 @@ void DashboardArea::ScrollIntoView(TSensorFrame& tile)
         m_scrollBox->ensureWidgetVisible(widget, 0, 0);
 }
 
+void DashboardArea::HideTile(TSensorFrame& tile)
+{
+    if (TileWidget* widget = m_widgets.value(&tile))
+        widget->hide();
+}
+
 void DashboardArea::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);

@@ -43,6 +43,7 @@ public:
     bool ArrangementTimerActive() const override;
     void TilesArranged(const std::vector<TilePlacement>& places, bool verticalBarVisible) override;
     void ScrollIntoView(TSensorFrame& tile) override;
+    void HideTile(TSensorFrame& tile) override;
 
 Q_SIGNALS:
     void tileWidgetCreated(TileWidget* widget);

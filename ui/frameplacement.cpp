@@ -1,6 +1,5 @@
 #include "ui/frameplacement.h"
 
-#include <QEvent>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
@@ -9,38 +8,30 @@ namespace gaugeloft {
 
 namespace {
 
-// Watches the window until the window manager has framed it, then places it once more.
-class FramedWatcher : public QObject {
+constexpr int kCheckMs = 40;
+constexpr int kChecks = 50;  // two seconds: a desktop without a window manager never frames it
+
+// Looks at the window until the window manager has framed it, then places it once more.
+class FrameWaiter : public QObject {
 public:
-    FramedWatcher(QWidget* window, std::function<QPoint()> target)
+    FrameWaiter(QWidget* window, std::function<QPoint()> target)
         : QObject(window), m_window(window), m_target(std::move(target))
     {
-        window->installEventFilter(this);
-        // a desktop without a window manager never frames it: give up after a while
-        QTimer::singleShot(kPatienceMs, this, [this] { deleteLater(); });
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (watched == m_window && (event->type() == QEvent::Move || event->type() == QEvent::Expose)) {
-            QTimer::singleShot(0, this, [this] { PlaceIfFramed(); });
-        } else if (watched == m_window && event->type() == QEvent::Hide) {
-            deleteLater();
-        }
-        return false;
+        m_timer.setInterval(kCheckMs);
+        connect(&m_timer, &QTimer::timeout, this, &FrameWaiter::Check);
+        m_timer.start();
     }
 
 private:
-    static constexpr int kPatienceMs = 2000;
-
-    void PlaceIfFramed()
+    void Check()
     {
-        if (!m_window || m_done)
+        if (!m_window || !m_window->isVisible() || ++m_checks > kChecks) {
+            deleteLater();
             return;
+        }
         if (m_window->frameGeometry() == m_window->geometry())
             return;  // not framed yet
-        m_done = true;
+        m_timer.stop();
         const QPoint target = m_target();
         if (m_window->frameGeometry().topLeft() != target)
             m_window->move(target);
@@ -49,7 +40,8 @@ private:
 
     QPointer<QWidget> m_window;
     std::function<QPoint()> m_target;
-    bool m_done = false;
+    QTimer m_timer;
+    int m_checks = 0;
 };
 
 } // namespace
@@ -58,7 +50,7 @@ void PlaceFrame(QWidget* window, std::function<QPoint()> frameTopLeft)
 {
     window->move(frameTopLeft());
     if (window->frameGeometry() == window->geometry())
-        new FramedWatcher(window, std::move(frameTopLeft));
+        new FrameWaiter(window, std::move(frameTopLeft));
 }
 
 } // namespace gaugeloft

@@ -8,6 +8,8 @@
 #include "ui/launcherpanel.h"
 #include "ui/tilepainter.h"
 #include "ui/tilewidget.h"
+#include "ui/treecolumnsizer.h"
+#include "ui/treeexpansion.h"
 #include "ui/titlestrip.h"
 #include "sensors/typetables.h"
 
@@ -21,6 +23,7 @@
 #include <QHeaderView>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
@@ -173,6 +176,7 @@ void TMainForm::BuildWindow()
     m_treeView->setFont(LayoutFont());
     m_treeView->setObjectName(QStringLiteral("TreeView1"));
     m_treeView->setModel(&m_iconModel);
+    m_treeView->setItemDelegate(new TreeRowDelegate(m_treeView));
     m_treeView->setHeaderHidden(true);
     m_treeView->setIndentation(19);
     m_treeView->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -180,7 +184,7 @@ void TMainForm::BuildWindow()
     m_treeView->setIconSize(QSize(16, 16));
     m_treeView->setFrameShape(QFrame::NoFrame);
     // long readings scroll sideways instead of being cut short
-    m_treeView->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    new TreeColumnSizer(*m_treeView);
     m_treeView->header()->setStretchLastSection(false);
     m_treeView->setMinimumWidth(kSplitterMinimum);
     m_treeView->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -232,8 +236,20 @@ void TMainForm::BuildWindow()
     connect(m_sensorsPanel, &DashboardArea::tileWidgetCreated, this, &TMainForm::ConnectTileWidget);
     connect(m_sensorsPanel, &DashboardArea::menuRequested, this,
             [this](const QPoint& position) { m_popupMenu1->popup(position); });
-    connect(&m_model, &SensorTreeModel::treeRebuilt, this, &TMainForm::ExpandMarkedNodes);
-    connect(&m_model, &QAbstractItemModel::modelAboutToBeReset, this, [this] { m_treeDownNode = nullptr; });
+    m_expansion = std::make_unique<TreeExpansion>(*m_treeView, m_tree,
+                                                  [this](const TreeNode* node) { return TreeIndexOf(node); });
+    connect(&m_model, &SensorTreeModel::treeRebuilt, this, [this] { m_expansion->Apply(); });
+    // assistive technology's check state, Space and Enter do what a click on the tile mark does
+    connect(&m_iconModel, &SensorTreeIconModel::toggleRequested, this, [this](const QModelIndex& source) {
+        if (TreeNode* node = m_model.NodeOf(source)) {
+            m_tree.RememberNode(node);  // the tile takes the remembered node
+            ToggleTileFor(node);
+        }
+    });
+    connect(&m_model, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
+        m_treeDownNode = nullptr;
+        m_expansion->Remember();
+    });
     connect(m_treeView->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) {
                 m_tree.RememberNode(m_model.NodeOf(m_iconModel.mapToSource(current)));
@@ -359,8 +375,37 @@ void TMainForm::AfterDetection()
 
 void TMainForm::Timer3Timer()
 {
+    AnimationStep();
+    if (!isVisible() || !SensorsPanelVisible() || !m_tiles->AnyTileAnimating())
+        m_timer3.stop();
+}
+
+void TMainForm::AnimationStep()
+{
+    ++m_animationSteps;
     if (SensorsPanelVisible())
         m_tiles->Timer3Timer();
+}
+
+void TMainForm::ResumeAnimation()
+{
+    if (m_animationWanted && !m_timer3.isActive() && isVisible() && SensorsPanelVisible() && m_tiles
+        && m_tiles->AnyTileAnimating())
+        m_timer3.start();
+}
+
+void TMainForm::CatchUpAnimation()
+{
+    if (!m_animationWanted || m_timer3.isActive() || !m_tiles)
+        return;
+    const qint64 due = m_animationClock.elapsed() / std::max(m_timer3.interval(), 1);
+    while (m_animationSteps < due && m_tiles->AnyTileAnimating())
+        AnimationStep();
+}
+
+void TMainForm::AnimationStarted()
+{
+    ResumeAnimation();
 }
 
 void TMainForm::StopPollTimer()
@@ -377,12 +422,18 @@ void TMainForm::StartPollTimer()
 
 void TMainForm::StopAnimationTimer()
 {
+    CatchUpAnimation();
+    m_animationWanted = false;
     m_timer3.stop();
 }
 
 void TMainForm::StartAnimationTimer()
 {
-    m_timer3.start();
+    m_timer3.stop();  // a new period
+    m_animationWanted = true;
+    m_animationClock.start();
+    m_animationSteps = 0;
+    ResumeAnimation();
 }
 
 void TMainForm::SetAnimationInterval(int milliseconds)
@@ -467,23 +518,27 @@ int TMainForm::UpdatePeerBars(int tileNumber, bool rebuild)
 
 int TMainForm::MeasureValueText(const QString& text, int points)
 {
-    return QFontMetrics(TileValueFont(points)).horizontalAdvance(text);
+    // the same few texts come back at every poll, and measuring one shapes it
+    QHash<QString, int>& widths = m_valueTextWidths[points];
+    if (const auto found = widths.constFind(text); found != widths.cend())
+        return *found;
+    if (widths.size() >= kValueTextWidthsKept)
+        widths.clear();
+    const int width = QFontMetrics(TileValueFont(points)).horizontalAdvance(text);
+    widths.insert(text, width);
+    return width;
 }
 
 // ---- tree
 
-void TMainForm::ExpandMarkedNodes()
+QModelIndex TMainForm::TreeIndexOf(const TreeNode* node) const
 {
-    for (int position = 0; position < m_tree.NodeCount(); ++position) {
-        const TreeNode* node = m_tree.NodeAt(position);
-        if (node->ChildCount() > 0)
-            m_treeView->setExpanded(m_iconModel.mapFromSource(m_model.IndexOf(node)), true);
-    }
+    return m_iconModel.mapFromSource(m_model.IndexOf(node));
 }
 
 QRect TMainForm::TreeIconRect(const TreeNode* node) const
 {
-    const QModelIndex index = m_iconModel.mapFromSource(m_model.IndexOf(node));
+    const QModelIndex index = TreeIndexOf(node);
     if (!index.isValid())
         return {};
     return DecorationRect(m_treeView, index);
@@ -659,6 +714,18 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event)
         if (auto* menu = qobject_cast<QMenu*>(watched);
             menu && !qobject_cast<QMenu*>(menu->parentWidget()) && m_tiles)
             m_tiles->UnhighlightAll();
+        break;
+    case QEvent::KeyPress:
+        if (watched == m_treeView) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            const QModelIndex current = m_treeView->currentIndex();
+            if ((key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter)
+                && current.flags().testFlag(Qt::ItemIsUserCheckable)) {
+                const bool checked = current.data(Qt::CheckStateRole).toInt() == Qt::Checked;
+                m_iconModel.setData(current, checked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
+                return true;
+            }
+        }
         break;
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:

@@ -13,12 +13,15 @@
 #include "ui/liveoptions.h"
 #include "ui/sensortreeicons.h"
 
+#include <QHash>
 #include <QPointer>
+#include <QElapsedTimer>
 #include <QTimer>
 #include <QSystemTrayIcon>
 #include <QWidget>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -35,6 +38,7 @@ namespace gaugeloft {
 class DashboardArea;
 class TOptionsForm;
 class LauncherPanel;
+class TreeExpansion;
 class TileWidget;
 class TitleStrip;
 
@@ -67,6 +71,8 @@ public:
     QTimer& Timer3() { return m_timer3; }
     QSystemTrayIcon* TrayIcon() const { return m_trayIcon; }
     QTreeView* TreeView() const { return m_treeView; }
+    // The view's index of a node of the tree.
+    QModelIndex TreeIndexOf(const TreeNode* node) const;
     DashboardArea* SensorsPanel() const { return m_sensorsPanel; }
     LauncherPanel* Launcher() const { return m_launcher; }
     TitleStrip* TopPanel() const { return m_topPanel; }
@@ -160,6 +166,8 @@ public:
 
     // The poll timer's tick: the poll cycle, then what follows a detection.
     void Timer1Timer();
+    // The animation timer's tick.
+    void Timer3Timer();
 
     // Fills the first `count` tiles with the first sensors of the tree (for demos).
     void FillDemoTiles(int count);
@@ -212,6 +220,7 @@ public:
     TreeNode* SelectedNode() override;
     int UpdatePeerBars(int tileNumber, bool rebuild) override;
     int MeasureValueText(const QString& text, int points) override;
+    void AnimationStarted() override;
 
 Q_SIGNALS:
     // After every detection the poll cycle ran (tests and demos wait for it).
@@ -239,8 +248,9 @@ private:
     bool ChromeMouseEvent(QWidget* widget, QEvent* event);
     void CentreOnScreen();
     void AfterDetection();
-    void Timer3Timer();
-    void ExpandMarkedNodes();
+    void AnimationStep();
+    void ResumeAnimation();
+    void CatchUpAnimation();
     void ConnectTileWidget(TileWidget* widget);
     void WatchMenu(QMenu* menu);
     void ToggleTileFor(TreeNode* node);
@@ -296,9 +306,17 @@ private:
 
     std::unique_ptr<TTileList> m_tiles;
     std::unique_ptr<PollCycle> m_poll;
+    std::unique_ptr<TreeExpansion> m_expansion;  // which nodes the view shows expanded
     QTimer m_timer1;
     QTimer m_timer3;
+    // The animation timer rests while no bar moves or nothing is shown; the steps a hidden
+    // window skipped are taken when it shows again or at the next poll.
+    bool m_animationWanted = false;  // between the poll cycle's start and stop
+    QElapsedTimer m_animationClock;  // since the poll cycle started it
+    qint64 m_animationSteps = 0;     // steps taken since then
     TreeNode* m_treeDownNode = nullptr;
+    static constexpr int kValueTextWidthsKept = 4096;  // per font size
+    std::map<int, QHash<QString, int>> m_valueTextWidths;  // by point size
     int m_detections = 0;  // detections the poll cycle started
     int m_demoTiles = 0;  // GAUGELOFT_DEMO_TILES, filled after the first detection
 };

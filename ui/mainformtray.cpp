@@ -87,6 +87,8 @@ void TMainForm::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     ApplyTaskbarOption();
+    CatchUpAnimation();
+    ResumeAnimation();
 }
 
 void TMainForm::closeEvent(QCloseEvent* event)

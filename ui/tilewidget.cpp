@@ -35,11 +35,22 @@ QString Trimmed(const QString& text)
 
 } // namespace
 
-bool TileWidget::PlotLook::operator==(const PlotLook& other) const
+bool TileWidget::PlotLook::Shows(const TSensorFrame& tile) const
 {
-    return Pie == other.Pie && Bars == other.Bars && Back == other.Back && Frame == other.Frame
-        && SameSeries(Series1, other.Series1) && SameSeries(Series2, other.Series2)
-        && SameSeries(Series3, other.Series3);
+    return Pie == tile.PieActive && Bars == tile.BarsActive && Back == tile.ChartBackColor
+        && Frame == tile.ChartFrameColor && SameSeries(Series1, tile.Series1)
+        && SameSeries(Series2, tile.Series2) && SameSeries(Series3, tile.Series3);
+}
+
+void TileWidget::PlotLook::Take(const TSensorFrame& tile)
+{
+    Pie = tile.PieActive;
+    Bars = tile.BarsActive;
+    Back = tile.ChartBackColor;
+    Frame = tile.ChartFrameColor;
+    Series1 = tile.Series1;
+    Series2 = tile.Series2;
+    Series3 = tile.Series3;
 }
 
 TileWidget::TileWidget(TSensorFrame& tile, TTileList& tiles, QWidget* parent)
@@ -110,11 +121,6 @@ TileWidget::FaceLook TileWidget::CurrentFace() const
     return f;
 }
 
-TileWidget::PlotLook TileWidget::CurrentPlot() const
-{
-    return {m_tile.PieActive, m_tile.BarsActive, m_tile.ChartBackColor, m_tile.ChartFrameColor,
-        m_tile.Series1, m_tile.Series2, m_tile.Series3};
-}
 
 void TileWidget::SyncFromModel()
 {
@@ -165,10 +171,9 @@ void TileWidget::SyncFromModel()
         m_paintedChartKey = 0;
     }
     if (m_tile.ChartVisible) {
-        PlotLook plot = CurrentPlot();
-        if (!m_plotPainted || !(plot == m_paintedPlot) || (m_staleParts & kDetailsPart)) {
+        if (!m_plotPainted || !m_paintedPlot.Shows(m_tile) || (m_staleParts & kDetailsPart)) {
             dirty += m_layout.ChartPlot;
-            m_paintedPlot = std::move(plot);
+            m_paintedPlot.Take(m_tile);
             m_plotPainted = true;
         }
     } else {
@@ -235,6 +240,14 @@ void TileWidget::paintEvent(QPaintEvent* event)
 
 void TileWidget::UpdateAccessibleTexts()
 {
+    // made again only when a text they are made of changed, not on every animation step
+    SpokenTexts spoken {m_tile.Title.Text, m_tile.Value.Text, m_tile.Subtitle.Text, m_tile.MinText.Text,
+        m_tile.MaxText.Text, m_tile.Subtitle.Visible};
+    if (m_spokenOnce && spoken == m_spoken)
+        return;
+    m_spoken = std::move(spoken);
+    m_spokenOnce = true;
+
     const QString name = m_tile.Title.Text;
     QString value = m_tile.Value.Text;
     if (m_tile.IsEmpty())
@@ -399,10 +412,16 @@ void TileWidget::Click()
     SyncFromModel();
 }
 
+// Press, drag and double-click belong to the value, the chart area and the chart; the title
+// and subtitle take none of them.
 void TileWidget::mousePressEvent(QMouseEvent* event)
 {
     if (!m_attached)
         return;
+    if (!IsClickPart(event->position().toPoint())) {
+        m_pressed = false;
+        return;
+    }
     m_pressed = true;
     m_dragStarted = false;
     m_doubleClickPress = false;
@@ -413,7 +432,7 @@ void TileWidget::mousePressEvent(QMouseEvent* event)
 
 void TileWidget::mouseDoubleClickEvent(QMouseEvent* event)
 {
-    if (!m_attached)
+    if (!m_attached || !IsClickPart(event->position().toPoint()))
         return;
     mousePressEvent(event);
     m_doubleClickPress = true;  // its release is no click
@@ -491,6 +510,10 @@ void TileWidget::keyPressEvent(QKeyEvent* event)
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
         && event->modifiers() == Qt::NoModifier && m_tile.ShowsEmptyGreen()) {
         Click();
+        return;
+    }
+    if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::NoModifier) {
+        ConfirmRemove();  // as the menu's "&Remove..."
         return;
     }
     QWidget::keyPressEvent(event);

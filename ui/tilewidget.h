@@ -95,13 +95,14 @@ private:
         bool Pie = false, Bars = false;
         TColor Back = 0, Frame = 0;
         std::vector<SeriesValue> Series1, Series2, Series3;
-        bool operator==(const PlotLook& other) const;
+        // Compared and taken in place: no allocation once the series have their sizes.
+        bool Shows(const TSensorFrame& tile) const;
+        void Take(const TSensorFrame& tile);
     };
     enum FacePart : unsigned { kFramePart = 1, kTitlePart = 2, kSubtitlePart = 4, kValuePart = 8,
         kDetailsPart = 16, kAllParts = 31 };
 
     FaceLook CurrentFace() const;
-    PlotLook CurrentPlot() const;
     void RenderFace();
     void UpdateAccessibleTexts();
     void BuildMenu();
@@ -147,8 +148,15 @@ private:
     QPointer<QDrag> m_drag;  // while one runs
     bool m_showFocus = false;
 
-    // accessible texts as last announced
+    // accessible texts as last announced, and the tile texts they were made from
     QString m_accessibleName, m_accessibleDescription, m_accessibleValue;
+    struct SpokenTexts {
+        QString Title, Value, Subtitle, Min, Max;
+        bool SubtitleVisible = false;
+        bool operator==(const SpokenTexts&) const = default;
+    };
+    SpokenTexts m_spoken;
+    bool m_spokenOnce = false;
 };
 
 } // namespace gaugeloft

@@ -513,6 +513,50 @@ TEST_F(SensorFrameTest, SingleBar)
     EXPECT_EQ(tile.ChartTitle, "25%");
 }
 
+// The title takes its unit from the child visited last, skipped ones too: with Fahrenheit on
+// and the package shown in degrees Fahrenheit last in the group, the cores' average reads in 'F.
+TEST_F(SensorFrameTest, MultiBarsTitleIsFormattedByTheLastChildOfTheGroup)
+{
+    world.host.fahrenheit = true;
+    TSensorData& core1 = world.host.AddSensor(cpu, "CPU Core #1", "/intelcpu/0/temperature/1", "Temperature", 130, 80, 200);
+    world.host.AddSensor(cpu, "CPU Core #2", "/intelcpu/0/temperature/2", "Temperature", 132, 80, 200);
+    world.host.AddSensor(cpu, "CPU Package", "/intelcpu/0/temperature/0", "Temperature", 135, 80, 200);
+    NewTile("/intelcpu/0/temperature/0").RefreshTile();  // a tile in 'F marks the package's record
+    TSensorFrame& tile = NewTile("/intelcpu/0/temperature/1");
+    tile.SetDisplayType(dtMultiBars);
+    tile.RefreshTile();
+    EXPECT_TRUE(core1.Fahrenheit);
+    EXPECT_FALSE(world.host.Node("/intelcpu/0/temperature/2")->Data()->Fahrenheit);
+    EXPECT_EQ(tile.ChartTitle, "131 'F");
+}
+
+// After a detection the records are new: their shown readings start at 0. The peers' bars reach
+// their readings within one poll, even when the tile's own bar does not move at all.
+TEST_F(SensorFrameTest, MultiBarsPeersShowWithinOnePollAfterADetection)
+{
+    const double loads[] = {10, 20, 30, 40};
+    std::vector<TSensorData*> records;
+    for (int i = 0; i < 4; ++i) {
+        records.push_back(&world.host.AddSensor(cpu, QStringLiteral("CPU Core #%1").arg(i + 1),
+                                                QStringLiteral("/intelcpu/0/load/%1").arg(i + 1), "Load", 0, 0, 100));
+    }
+    TSensorFrame& tile = NewTile("/intelcpu/0/load/2");
+    tile.SetDisplayType(dtMultiBars);
+    tile.RefreshTile();  // the bars stand at 0
+    for (int i = 0; i < 4; ++i)
+        records[size_t(i)]->SetValue(loads[i]);  // the first poll after the detection
+    tile.ProgressBar1.SetPosition(int(loads[1] * tile.ScaleFactor));  // its own bar is there already
+    tile.RefreshTile();
+    EXPECT_EQ(tile.AnimStep, 0) << "the tile's own bar does not move";
+    EXPECT_TRUE(tile.Animating());
+    for (int step = 0; step < world.host.AnimationSteps(); ++step)
+        tile.AnimationTick();
+    for (int i = 0; i < 4; ++i)
+        EXPECT_NEAR(tile.Series2[size_t(i)].Value, loads[i] * tile.ScaleFactor, 1e-6) << i;
+    tile.RefreshTile();  // the next poll: nothing has changed
+    EXPECT_FALSE(tile.Animating()) << "nothing left to move";
+}
+
 TEST_F(SensorFrameTest, MultiBarsOfCorePeers)
 {
     const double loads[] = {10, 20, 30, 40};
@@ -520,7 +564,9 @@ TEST_F(SensorFrameTest, MultiBarsOfCorePeers)
         world.host.AddSensor(cpu, QStringLiteral("CPU Core #%1").arg(i + 1),
                              QStringLiteral("/intelcpu/0/load/%1").arg(i + 1), "Load", loads[i], 5, 60);
     world.host.AddSensor(cpu, "CPU Total", "/intelcpu/0/load/0", "Load", 99, 0, 100);
-    world.host.AddSensor(cpu, "CPU Core #1", "/intelcpu/0/clock/1", "Clock", 3600, 800, 4000);
+    // a clock of the same name is no peer: it stands in a group of its own, as in the tree
+    TreeNode* clocks = world.host.AddHardware("Clocks", "/intelcpu/0/clocks");
+    world.host.AddSensor(clocks, "CPU Core #1", "/intelcpu/0/clock/1", "Clock", 3600, 800, 4000);
     TSensorFrame& tile = NewTile("/intelcpu/0/load/2");
     tile.SetDisplayType(dtMultiBars);
     tile.RefreshTile();

@@ -11,7 +11,9 @@
 #include <sys/statvfs.h>
 
 #include <cmath>
+#include <functional>
 #include <optional>
+#include <utility>
 
 // Readable failures.
 void PrintTo(const QString& s, std::ostream* os)
@@ -46,6 +48,7 @@ public:
             options.sysRoot = tree.sysRoot();
             options.procRoot = tree.procRoot();
             options.clockMs = [this] { return clockMs; };
+            options.hardwareEvents = events;
             m_source = std::make_unique<KernelSource>(options);
         }
         return *m_source;
@@ -60,6 +63,7 @@ public:
 
     FakeSysfs tree;
     qint64 clockMs = 1000;
+    std::function<bool()> events;  // set before the first read
 
 private:
     std::unique_ptr<KernelSource> m_source;
@@ -578,6 +582,42 @@ TEST(KernelSource, RescansWhenHardwareChangesAndKeepsHistory)
     r = m.read();
     expectWellFormed(r);
     EXPECT_EQ(byId(r.hardware, "/nic/wlan0"), nullptr);
+}
+
+TEST(KernelSource, WithKernelEventsTheFoldersAreListedOnlyAfterAnEventOrTheSlowRescan)
+{
+    Machine m;
+    bool announced = false;
+    int asked = 0;
+    m.events = [&] {
+        ++asked;
+        return std::exchange(announced, false);
+    };
+    FakeSysfs& t = m.tree;
+    t.addHwmon("hwmon2", "acpitz", "", {{"temp1_input", "30000\n"}});
+    Reading r = m.read();
+    ASSERT_NE(byId(r.hardware, "/hwmon/acpitz-virtual-0"), nullptr);
+
+    t.addDevice("platform/nct6775.656", "bus/platform");
+    t.addHwmon("hwmon1", "nct6798", "platform/nct6775.656", {{"fan1_input", "900\n"}});
+    m.clockMs += 1000;
+    r = m.read();
+    EXPECT_EQ(byId(r.hardware, "/hwmon/nct6798-isa-0290"), nullptr) << "nothing announced, nothing listed";
+    announced = true;
+    m.clockMs += 1000;
+    r = m.read();
+    EXPECT_EQ(value(r, "/hwmon/nct6798-isa-0290/fan1"), 900.0);
+
+    // an announcement that never came: the slow rescan finds the chip
+    t.addDevice("pci0000:00/0000:03:00.0", "bus/pci");
+    t.addHwmon("hwmon3", "amdgpu", "pci0000:00/0000:03:00.0", {{"temp1_input", "55000\n"}});
+    m.clockMs += 1000;
+    r = m.read();
+    EXPECT_EQ(byId(r.hardware, "/hwmon/amdgpu-pci-0300"), nullptr);
+    m.clockMs += KernelSourceOptions().folderRescanMs;
+    r = m.read();
+    EXPECT_EQ(value(r, "/hwmon/amdgpu-pci-0300/temp1"), 55.0);
+    EXPECT_EQ(asked, 4) << "asked at every read after the first";
 }
 
 // An NVMe or SATA disk's temperature belongs to the Storage item of that disk.

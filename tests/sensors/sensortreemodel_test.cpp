@@ -10,6 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+#include <vector>
+
 namespace gaugeloft {
 namespace {
 
@@ -87,6 +90,52 @@ TEST_F(TreeModel, APollChangesOnlyTheRowsWhoseTextChanged)
     EXPECT_EQ(changes[0][0].toModelIndex(), QModelIndex(selected));
     EXPECT_TRUE(selected.isValid()) << "a view's selection survives the poll";
     EXPECT_EQ(selected.data().toString(), "Core #1: 25%");
+}
+
+TEST_F(TreeModel, APollInABatchGivesOneNoticePerRunOfAdjacentRows)
+{
+    source.sensors.push_back(Sensor("Core #2", "/cpu/load/2", "/cpu", "Load", 30.0));
+    source.sensors.push_back(Sensor("Core #3", "/cpu/load/3", "/cpu", "Load", 40.0));
+    source.sensors.push_back(Sensor("Fan #2", "/mb/fan/2", "/mb", "Fan", 950.0));
+    provider.SetupProvider(0);
+    Detect();
+    struct Case {
+        std::vector<size_t> changed;  // positions in source.sensors
+        int notices;
+    };
+    const Case cases[] = {
+        {{}, 0},
+        {{1}, 1},
+        {{1, 3}, 1},         // Core #1 and Core #2 lie next to each other
+        {{1, 3, 4}, 1},
+        {{1, 4}, 2},         // Core #2 between them kept its text
+        {{0, 1, 2, 3, 4, 5}, 2},  // the load group and the fan group
+    };
+    double shift = 1.0;
+    for (const Case& c : cases) {
+        std::set<QString> expected;
+        for (size_t position : c.changed) {
+            source.sensors[position].values[4] = source.sensors[position].values[4].toDouble() + shift;
+            expected.insert(source.sensors[position].values[1].toString());
+        }
+        shift += 1.0;
+        QSignalSpy changes(&model, &QAbstractItemModel::dataChanged);
+        {
+            HardwareTree::UpdateBatch batch(tree);
+            Poll();
+            EXPECT_EQ(changes.count(), 0) << "nothing is told before the batch ends";
+        }
+        EXPECT_EQ(changes.count(), c.notices) << c.changed.size();
+        std::set<QString> told;
+        for (const QList<QVariant>& notice : changes) {
+            const QModelIndex first = notice[0].toModelIndex();
+            const QModelIndex last = notice[1].toModelIndex();
+            ASSERT_EQ(first.parent(), last.parent());
+            for (int row = first.row(); row <= last.row(); ++row)
+                told.insert(first.siblingAtRow(row).data(SensorTreeModel::IdentifierRole).toString());
+        }
+        EXPECT_EQ(told, expected);
+    }
 }
 
 TEST_F(TreeModel, ClearingTheTreeResetsTheModelToEmpty)

@@ -26,8 +26,12 @@ TreeNode* FirstFreeSensor(HardwareTree& tree)
     return nullptr;
 }
 
+// As a user does: opens the node's parents, scrolls to it and clicks its icon.
 void ClickIcon(TMainForm& window, TreeNode* node)
 {
+    for (const TreeNode* up = node->Parent(); up; up = up->Parent())
+        window.TreeView()->expand(window.TreeIndexOf(up));
+    window.TreeView()->scrollTo(window.TreeIndexOf(node));
     const QRect icon = window.TreeIconRect(node);
     ASSERT_FALSE(icon.isEmpty());
     QTest::mouseClick(window.TreeView()->viewport(), Qt::LeftButton, {}, icon.center());
@@ -123,6 +127,51 @@ TEST(MainFormTest, WithoutAProviderTheMainAreaAsksForOne)
     EXPECT_FALSE(items[0]->isEnabled());
     EXPECT_TRUE(items[2]->isEnabled());
     EXPECT_EQ(items[2]->text(), QStringLiteral("&Delete All..."));
+}
+
+// After a detection the view expands the nodes the tree marks (the re-parent targets), and a
+// re-detection keeps what the user opened or closed where the same path of texts is there again.
+TEST(MainFormTest, TreeExpansionFollowsTheMarksAndKeepsTheUsersChoices)
+{
+    MainFormFixture f(Example("desktop.json"));
+    TMainForm& w = f.window;
+    w.Timer1Timer();
+    HardwareTree& tree = w.Tree();
+    QTreeView* view = w.TreeView();
+    std::vector<const TreeNode*> marked;
+    std::vector<const TreeNode*> unmarked;
+    for (int position = 0; position < tree.NodeCount(); ++position) {
+        const TreeNode* node = tree.NodeAt(position);
+        if (node->ChildCount() == 0)
+            continue;
+        EXPECT_EQ(view->isExpanded(w.TreeIndexOf(node)), node->Expanded()) << node->Text().toStdString();
+        (node->Expanded() ? marked : unmarked).push_back(node);
+    }
+    ASSERT_FALSE(marked.empty());
+    ASSERT_FALSE(unmarked.empty());
+
+    const auto pathOf = [](const TreeNode* node) {
+        QStringList texts;
+        for (; node; node = node->Parent())
+            texts.prepend(node->Text());
+        return texts;
+    };
+    const QStringList closedPath = pathOf(marked.front());
+    const QStringList openedPath = pathOf(unmarked.back());
+    view->setExpanded(w.TreeIndexOf(marked.front()), false);
+    view->setExpanded(w.TreeIndexOf(unmarked.back()), true);
+    w.SpeedButton1Click();  // a new detection rebuilds every node
+    const auto find = [&](const QStringList& path) -> const TreeNode* {
+        for (int position = 0; position < tree.NodeCount(); ++position) {
+            if (pathOf(tree.NodeAt(position)) == path)
+                return tree.NodeAt(position);
+        }
+        return nullptr;
+    };
+    ASSERT_NE(find(closedPath), nullptr);
+    ASSERT_NE(find(openedPath), nullptr);
+    EXPECT_FALSE(view->isExpanded(w.TreeIndexOf(find(closedPath))));
+    EXPECT_TRUE(view->isExpanded(w.TreeIndexOf(find(openedPath))));
 }
 
 } // namespace

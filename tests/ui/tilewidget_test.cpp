@@ -279,10 +279,51 @@ TEST_F(TileWidgetTest, DoubleClickAsksForProperties)
     TSensorFrame& tile = NewTile();
     TileWidget widget(tile, tiles);
     QSignalSpy properties(&widget, &TileWidget::propertiesRequested);
-    QTest::mouseDClick(&widget, Qt::LeftButton, {}, QPoint(64, 20));
+    QTest::mouseDClick(&widget, Qt::LeftButton, {}, QPoint(64, 70));  // on the value
     EXPECT_EQ(properties.count(), 0);
     ASSERT_TRUE(properties.wait(1000));
     EXPECT_EQ(properties.at(0).at(0).value<TSensorFrame*>(), &tile);
+}
+
+// The title and the subtitle take no press, drag or double click: only the value, the chart
+// area and the chart do.
+TEST_F(TileWidgetTest, TitleAndSubtitleTakeNoPressDragOrDoubleClick)
+{
+    TSensorFrame& tile = NewTile();
+    TileWidget widget(tile, tiles);
+    widget.resize(128, 128);
+    QSignalSpy properties(&widget, &TileWidget::propertiesRequested);
+    for (const QPoint at : {QPoint(64, 10), QPoint(64, 28)}) {  // title, subtitle
+        SCOPED_TRACE(at.y());
+        QTest::mouseDClick(&widget, Qt::LeftButton, {}, at);
+        QTest::mousePress(&widget, Qt::LeftButton, {}, at);
+        QTest::mouseMove(&widget, at + QPoint(0, 60));
+        EXPECT_EQ(tiles.DragSourceTile, 0) << "no drag begins";
+        QTest::mouseRelease(&widget, Qt::LeftButton, {}, at + QPoint(0, 60));
+    }
+    EXPECT_FALSE(properties.wait(500));
+}
+
+// Delete on a focused tile removes it after the usual question.
+TEST_F(TileWidgetTest, DeleteKeyAsksAndRemoves)
+{
+    TSensorFrame& tile = NewTile();
+    TileWidget widget(tile, tiles);
+    std::vector<TSensorFrame*> removed;
+    QObject::connect(&widget, &TileWidget::removeTileRequested, [&](TSensorFrame* t) { removed.push_back(t); });
+    QString text;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            poll.stop();
+            text = box->text();
+            box->button(QMessageBox::Ok)->click();
+        }
+    });
+    poll.start(10);
+    QTest::keyClick(&widget, Qt::Key_Delete);
+    EXPECT_EQ(text, "This will delete the selected Tile. Continue?");
+    EXPECT_EQ(removed, std::vector<TSensorFrame*> {&tile});
 }
 
 // A picture of all seven display types in two themes, for a person to look at:
