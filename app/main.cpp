@@ -1,3 +1,4 @@
+#include "app/commandline.h"
 #include "platform/settingsstore.h"
 #include "platform/nativepath.h"
 #include "platform/sourcehub.h"
@@ -5,13 +6,19 @@
 #include "ui/appicon.h"
 #include "ui/mainform.h"
 #include "ui/optionsform.h"
+#include "update/instancechannel.h"
+#include "update/namedmutex.h"
 
 #include <QApplication>
 #include <QSystemTrayIcon>
 
 #include <cstdio>
+#include <cstring>
 
 namespace {
+
+const QString kMutexName = QStringLiteral("TALLYVANE_MUTEX");
+constexpr int kMutexWaitMs = 10000;
 
 bool HasDisplay()
 {
@@ -23,6 +30,8 @@ bool HasDisplay()
 
 int main(int argc, char** argv)
 {
+    if (const std::optional<int> exitCode = gaugeloft::HandleInformationOptions(argc, argv))
+        return *exitCode;
     if (!HasDisplay()) {
         std::fputs("Gaugeloft needs a desktop session: no DISPLAY or WAYLAND_DISPLAY is set.\n"
                     "Run it from a desktop, or without one under xvfb-run.\n",
@@ -32,6 +41,16 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Gaugeloft"));
     QApplication::setWindowIcon(gaugeloft::GaugeloftIcon());
+
+    // one copy per user, before any window: a copy started meanwhile shows this one's window
+    // and waits for it to end; a restart after an update only waits
+    const bool restarted = argc > 1 && std::strncmp(argv[1], "/cleanu;", 8) == 0;
+    if (!gaugeloft::update::StartSingleInstance(kMutexName, kMutexWaitMs, !restarted)) {
+        std::fputs("Gaugeloft is already running.\n", stderr);
+        return 1;
+    }
+    gaugeloft::update::InstanceListener instanceListener(kMutexName);
+    instanceListener.Listen();
 
     gaugeloft::platform::LinuxSourceHub hub;
     gaugeloft::ProviderState provider(hub);
@@ -50,6 +69,9 @@ int main(int argc, char** argv)
         return QStringLiteral("The settings file could not be read. It was kept as %1, "
                               "and new settings were saved.").arg(setAside);
     });
+
+    QObject::connect(&instanceListener, &gaugeloft::update::InstanceListener::ShowRequested, &window,
+                     &gaugeloft::TMainForm::Show1Click);
 
     window.TrayIcon()->show();  // for the whole run
     window.Timer1().start();
