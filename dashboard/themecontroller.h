@@ -18,7 +18,7 @@ namespace gaugeloft {
 TColor ScaleColor(TColor color, double factor);
 int AverageColor(TColor color);  // (red + green + blue) / 3, rounded
 int MaximumColor(TColor color);  // the largest channel
-TColor RotateColor(TColor color);  // red := green, green := blue, blue := red
+TColor RotateColor(TColor color);  // red takes green, green takes blue, blue takes red
 
 // The fourteen colours derived from a base colour and a pen colour (0: derived from the base);
 // the highlight and drop colours are kept from `current`.

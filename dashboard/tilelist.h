@@ -63,7 +63,7 @@ public:
     void SwapTiles(int a, int b);
     int TopMargin() const;
     void Timer2Timer();        // the arrangement pass
-    void ForgetArrangement();  // LastColumns := -1, LastCount := 0 (a detection does this)
+    void ForgetArrangement();  // LastColumns = -1, LastCount = 0 (a detection does this)
     void RestartArrangement() { m_view.RestartArrangementTimer(); }
 
     void Highlight(TSensorFrame& tile, TColor color);

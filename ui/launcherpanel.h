@@ -32,6 +32,20 @@ enum LauncherGlyphSlot : int {
 // stand on the panel itself take `outerInk` (a dark grey when invalid).
 QIcon LauncherGlyph(int slot, const QColor& outerInk = QColor());
 
+// The side panel's buttons; the number is the button's name, SpeedButton1 .. SpeedButton10.
+enum class SideButton {
+    Detect = 1,        // resets all hardware and sensors and starts a new detection
+    AddTile = 2,
+    Tree = 3,          // shows or hides the tree
+    Save = 4,          // saves the dashboard
+    TitleStrip = 5,    // shows or hides the title strip
+    SwitchTheme = 6,
+    AutoTheme = 7,     // the theme follows the time of day
+    Options = 8,
+    About = 9,
+    CustomColour = 10,
+};
+
 class LauncherPanel : public QWidget {
     Q_OBJECT
 public:
@@ -41,6 +55,7 @@ public:
 
     // SpeedButton1 .. SpeedButton10.
     QToolButton* SpeedButton(int number) const { return m_buttons[size_t(number - 1)]; }
+    QToolButton* Button(SideButton button) const { return SpeedButton(int(button)); }
 
     void SetPalette(const ThemePalette& palette);
 

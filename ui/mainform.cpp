@@ -236,8 +236,8 @@ void TMainForm::BuildWindow()
         m_popupMenu2->popup(m_treeView->viewport()->mapToGlobal(position));
     });
 
-    connect(m_launcher->SpeedButton(1), &QToolButton::clicked, this, &TMainForm::SpeedButton1Click);
-    connect(m_launcher->SpeedButton(2), &QToolButton::clicked, this, [this] { m_tiles->AddTile(-1); });
+    connect(m_launcher->Button(SideButton::Detect), &QToolButton::clicked, this, &TMainForm::SpeedButton1Click);
+    connect(m_launcher->Button(SideButton::AddTile), &QToolButton::clicked, this, [this] { m_tiles->AddTile(-1); });
 }
 
 void TMainForm::BuildMenus()

@@ -82,13 +82,13 @@ void TMainForm::BuildChrome()
     connect(m_onLeft1, &QAction::triggered, this, [this] { SetSidePanelOnRight(false); });
     connect(m_onRight1, &QAction::triggered, this, [this] { SetSidePanelOnRight(true); });
 
-    const auto button = [this](int number) { return m_launcher->SpeedButton(number); };
-    connect(button(5), &QToolButton::clicked, this, &TMainForm::SpeedButton5Click);
-    connect(button(3), &QToolButton::clicked, this, &TMainForm::SpeedButton3Click);
-    connect(button(6), &QToolButton::clicked, this, &TMainForm::SpeedButton6Click);
-    connect(button(7), &QToolButton::clicked, this, &TMainForm::SpeedButton7Click);
-    connect(button(10), &QToolButton::clicked, this, &TMainForm::SpeedButton10Click);
-    connect(button(4), &QToolButton::clicked, this, &TMainForm::SaveDashboard);
+    const auto button = [this](SideButton which) { return m_launcher->Button(which); };
+    connect(button(SideButton::TitleStrip), &QToolButton::clicked, this, &TMainForm::SpeedButton5Click);
+    connect(button(SideButton::Tree), &QToolButton::clicked, this, &TMainForm::SpeedButton3Click);
+    connect(button(SideButton::SwitchTheme), &QToolButton::clicked, this, &TMainForm::SpeedButton6Click);
+    connect(button(SideButton::AutoTheme), &QToolButton::clicked, this, &TMainForm::SpeedButton7Click);
+    connect(button(SideButton::CustomColour), &QToolButton::clicked, this, &TMainForm::SpeedButton10Click);
+    connect(button(SideButton::Save), &QToolButton::clicked, this, &TMainForm::SaveDashboard);
     connect(m_saveView2, &QAction::triggered, this, &TMainForm::SaveDashboard, Qt::QueuedConnection);
     connect(m_splitter, &QSplitter::splitterMoved, this, &TMainForm::Splitter1Moved);
     connect(m_sensorsPanel, &DashboardArea::backgroundDoubleClicked, this, &TMainForm::SidePanelToggle);
@@ -115,7 +115,7 @@ void TMainForm::SpeedButton6Click()
 
 void TMainForm::SpeedButton7Click()
 {
-    m_theme.ToggleAction(m_launcher->SpeedButton(7)->isChecked());
+    m_theme.ToggleAction(m_launcher->Button(SideButton::AutoTheme)->isChecked());
 }
 
 void TMainForm::SpeedButton10Click()
@@ -134,7 +134,7 @@ void TMainForm::PickCustomColour(bool penMode)
 
 void TMainForm::ShowAutoSwitch(bool on)
 {
-    m_launcher->SpeedButton(7)->setChecked(on);
+    m_launcher->Button(SideButton::AutoTheme)->setChecked(on);
 }
 
 void TMainForm::RunThemeCheck()
@@ -154,7 +154,7 @@ void TMainForm::SpeedButton5Click()
         setGeometry(BoundsAfterTitleToggle(geometry(), h, nowVisible));
     m_tiles->ArrangeEnabled = true;
     m_sensorsPanel->RestartArrangementTimer();
-    m_launcher->SpeedButton(5)->setChecked(nowVisible);
+    m_launcher->Button(SideButton::TitleStrip)->setChecked(nowVisible);
 }
 
 void TMainForm::SpeedButton3Click()
@@ -176,7 +176,7 @@ void TMainForm::SpeedButton3Click()
     }
     m_tiles->ArrangeEnabled = true;
     m_sensorsPanel->RestartArrangementTimer();
-    m_launcher->SpeedButton(3)->setChecked(nowVisible);
+    m_launcher->Button(SideButton::Tree)->setChecked(nowVisible);
 }
 
 void TMainForm::Splitter1Moved()

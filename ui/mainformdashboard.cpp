@@ -161,8 +161,8 @@ void TMainForm::SetSidePanelVisible(bool visible)
 
 void TMainForm::SyncToggleButtons()
 {
-    m_launcher->SpeedButton(5)->setChecked(TitleVisible());
-    m_launcher->SpeedButton(3)->setChecked(TreeVisible());
+    m_launcher->Button(SideButton::TitleStrip)->setChecked(TitleVisible());
+    m_launcher->Button(SideButton::Tree)->setChecked(TreeVisible());
 }
 
 // ---- tile properties

@@ -20,7 +20,7 @@ void TMainForm::SetOptionsForm(TOptionsForm* options)
     SetLiveOptions(options);
     if (!options)
         return;
-    connect(m_launcher->SpeedButton(8), &QToolButton::clicked, this, &TMainForm::SpeedButton8Click,
+    connect(m_launcher->Button(SideButton::Options), &QToolButton::clicked, this, &TMainForm::SpeedButton8Click,
             Qt::UniqueConnection);
     // start-up: the stored options into the window, then the provider
     SetAnimationInterval(options->AnimationInterval());

@@ -90,8 +90,9 @@ TEST(MainFormTree, SensorRowsAreCheckableForAssistiveTechnology)
     EXPECT_TRUE(cellOf(w.TreeIndexOf(f.sensor))->state().checked);
     for (int c = 0; c < tree->childCount(); ++c) {
         QAccessibleInterface* child = tree->child(c);
-        if (child && child->role() == QAccessible::ColumnHeader)
+        if (child && child->role() == QAccessible::ColumnHeader) {
             EXPECT_NE(child->text(QAccessible::Name), QStringLiteral("1"));
+        }
     }
 }
 

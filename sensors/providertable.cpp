@@ -1,1 +1,0 @@
-#include "sensors/providertable.h"
