@@ -62,14 +62,3 @@ BENCHMARK(BM_ParseAndLayOutMarkup)->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace gaugeloft
-
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

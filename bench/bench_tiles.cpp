@@ -147,14 +147,3 @@ BENCHMARK(BM_AnimationTick)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 } // namespace gaugeloft
-
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
