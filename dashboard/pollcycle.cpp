@@ -54,7 +54,8 @@ void PollCycle::Detect()
 
 void PollCycle::ReportCaption(const QString& message)
 {
-    if (message.startsWith(UnknownSensorTypeMessage(QString())))
+    static const QString unknownType = UnknownSensorTypeMessage(QString());
+    if (message.startsWith(unknownType))
         m_unknownTypeSeen = true;
     m_window.SetCaption(message);
 }

@@ -219,10 +219,8 @@ void TMainForm::BuildWindow()
     connect(&m_model, &SensorTreeModel::treeRebuilt, this, [this] { m_expansion->Apply(); });
     // assistive technology's check state, Space and Enter do what a click on the tile mark does
     connect(&m_iconModel, &SensorTreeIconModel::toggleRequested, this, [this](const QModelIndex& source) {
-        if (TreeNode* node = m_model.NodeOf(source)) {
-            m_tree.RememberNode(node);  // the tile takes the remembered node
+        if (TreeNode* node = m_model.NodeOf(source))
             ToggleTileFor(node);
-        }
     });
     connect(&m_model, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
         m_treeDownNode = nullptr;

@@ -82,6 +82,7 @@ void TMainForm::TreeView1MouseUp(TreeNode* iconNode)
 // A free sensor goes to the first empty tile (or a new one); a shown one loses its tile.
 void TMainForm::ToggleTileFor(TreeNode* node)
 {
+    m_tree.RememberNode(node);  // a tile is assigned the remembered node
     if (node->ImageIndex() == kSensorIcon) {
         int position = m_tiles->FindEmptyTile();
         if (position == -1)
