@@ -57,7 +57,8 @@ int main(int argc, char** argv)
 
     gaugeloft::platform::SettingsStore store(gaugeloft::platform::SettingsStore::DefaultPath());
     // hidden until the first poll has detected
-    gaugeloft::TMainForm window(provider);
+    gaugeloft::SystemDesktop desktop;
+    gaugeloft::TMainForm window(provider, desktop);
     // the options next: they set the provider up
     auto* options = new gaugeloft::TOptionsForm(store, gaugeloft::platform::ExecutablePath(), &window);
     options->LoadSettings();

@@ -23,7 +23,7 @@ constexpr int kTiles = 64;
 struct ThemedWindow {
     ThemedWindow()
         : provider(hub)
-        , window(provider)
+        , window(provider, desktop)
     {
         testing::FillSyntheticSensors(hub.source(QString::fromLatin1(kProviders[0].sourceName)), 100, 0.0);
         provider.SetupProvider(0);
@@ -37,6 +37,10 @@ struct ThemedWindow {
     }
     testing::FakeHub hub;
     ProviderState provider;
+    // the colour dialog answers at once
+    struct : SystemDesktop {
+        std::optional<QColor> PickColor(QWidget*, const QColor&) override { return QColor(0x33, 0x66, 0x99); }
+    } desktop;
     TMainForm window;
 };
 
@@ -77,7 +81,6 @@ BENCHMARK(BM_SwitchThemeAndRender)->Unit(benchmark::kMillisecond);
 void BM_CustomColourAndRepaint(benchmark::State& state)
 {
     ThemedWindow w;
-    w.window.PickColor = [](const QColor&) { return QColor(0x33, 0x66, 0x99); };
     for (auto _ : state) {
         w.window.SpeedButton10Click();
         w.window.repaint();

@@ -38,7 +38,7 @@ struct Window {
         sets[1] = shifted.sensors;
         qputenv("GAUGELOFT_DEMO_TILES", QByteArray::number(tiles));
         provider.SetupProvider(0);
-        window = std::make_unique<TMainForm>(provider);
+        window = std::make_unique<TMainForm>(provider, desktop);
         qunsetenv("GAUGELOFT_DEMO_TILES");
         window->SetDashboardLocation({folder.filePath(QStringLiteral("gaugeloft")), QStringLiteral("BENCH"),
                                       folder.filePath(QStringLiteral("config")), true});
@@ -66,6 +66,7 @@ struct Window {
     FakeHub hub;
     platform::SourceObjectSet sets[2];
     ProviderState provider {hub};
+    SystemDesktop desktop;
     std::unique_ptr<TMainForm> window;
     int turn = 0;
 };

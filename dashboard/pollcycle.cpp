@@ -60,7 +60,18 @@ void PollCycle::ReportCaption(const QString& message)
     m_window.SetCaption(message);
 }
 
-void PollCycle::Timer1Timer()
+PollOutcome PollCycle::Timer1Timer()
+{
+    PollOutcome outcome = PollOutcome::Refreshed;
+    try {
+        Tick(outcome);
+    } catch (const std::exception& error) {
+        m_window.SetCaption(QString::fromLocal8Bit(error.what()));
+    }
+    return outcome;
+}
+
+void PollCycle::Tick(PollOutcome& outcome)
 {
     m_unknownTypeSeen = false;
     m_window.RunThemeCheck();
@@ -71,20 +82,13 @@ void PollCycle::Timer1Timer()
     TWMI_OHM_Sensor* sensors = m_provider.SensorReader.get();
     if (hardware && sensors) {
         const int before = hardware->Count();
-        if (m_provider.UseRefresher)
-            m_provider.UpdateThroughRefresher(*hardware, m_provider.HardwareEnumIndex, true);
-        else
-            hardware->Requery();
+        m_provider.UpdateHardware();
         if (before != -1 && hardware->Count() != before)
             m_tree.Clear();
     }
 
     if (!m_tree.IsEmpty() && sensors) {
-        // The hardware step may have switched the refresher off.
-        if (m_provider.UseRefresher)
-            m_provider.UpdateThroughRefresher(*sensors, m_provider.SensorEnumIndex, false);
-        else
-            sensors->Requery();
+        m_provider.UpdateSensors();
         {
             HardwareTree::UpdateBatch batch(m_tree);
             RefreshTreeReadings(m_tree, *sensors, ShowFahrenheit,
@@ -101,6 +105,7 @@ void PollCycle::Timer1Timer()
             TilesNeedFullRefresh = true;
         }
     } else {
+        outcome = PollOutcome::Detected;
         Detect();
         if (m_tiles.Count() == 0)
             m_window.LoadDashboard();

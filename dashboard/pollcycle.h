@@ -36,11 +36,15 @@ public:
     virtual void RestoreCaption() {}  // the window's own title again
 };
 
+// What a poll tick did: refreshed the readings, or (re)detected the hardware tree.
+enum class PollOutcome { Refreshed, Detected };
+
 class PollCycle {
 public:
     PollCycle(ProviderState& provider, HardwareTree& tree, TTileList& tiles, PollWindow& window);
 
-    void Timer1Timer();
+    // One poll. Never throws: a failure goes to the caption and ends the tick there.
+    PollOutcome Timer1Timer();
     // Full detection: timers stopped, pending interval applied, arrangement forgotten, the
     // tree rebuilt, the dashboard area shown when the tree has nodes, timers restarted.
     void Detect();
@@ -57,6 +61,7 @@ public:
     QLocale ClockLocale = QLocale::system();
 
 private:
+    void Tick(PollOutcome& outcome);
     // Every caption of a tick and of a detection passes here.
     void ReportCaption(const QString& message);
 

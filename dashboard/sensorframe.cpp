@@ -493,9 +493,9 @@ void TSensorFrame::UpdateChartSeries(bool rebuild)
             Series2.clear();
             Series3.clear();
             Changed();
-            m_host.UpdatePeerBars(TileNumber, true);
+            UpdatePeerBars(true);
         } else {
-            m_host.UpdatePeerBars(TileNumber, false);
+            UpdatePeerBars(false);
         }
         break;
     default:

@@ -35,7 +35,6 @@ public:
     virtual void SetCaption(const QString& text) = 0;  // the main window's caption
     virtual TreeNode* CurrentNode() = 0;
     virtual TreeNode* SelectedNode() = 0;             // the tree's selected node
-    virtual int UpdatePeerBars(int tileNumber, bool rebuild) = 0;
     // Width in pixels of `text` in the value font at `points` (the desktop's sans-serif).
     virtual int MeasureValueText(const QString& text, int points) = 0;
     // A tile's bar got a step to take (the animation timer may be resting).
@@ -171,6 +170,9 @@ public:
     static constexpr int kAppend = -1;
     void SetPeerBar(int position, double remaining, double filled);
     void SetChartTitle(const QString& text);
+    // Multi-Bars: the peers' bars from the tree (appended anew when `rebuild`, else moved a
+    // step); the number of peers, 0 when the sensor or its group is gone.
+    int UpdatePeerBars(bool rebuild);
 
     // Colours from the palette (RecolorTile of the main window calls it).
     void Recolor(const ThemePalette& palette);

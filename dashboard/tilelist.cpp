@@ -339,52 +339,7 @@ bool TTileList::AnyTileAnimating() const
 int TTileList::UpdatePeerBars(int tileNumber, bool rebuild)
 {
     const int position = TileIndexOfNumber(tileNumber);
-    if (position == -1)
-        return -1;
-    TSensorFrame& tile = At(position);
-    TreeNode* node = m_host.Tree().NodeByIdentifier(tile.SensorId);
-    if (!node || !node->Data())
-        return 0;
-    const QString& typeName = node->Data()->TypeName;
-    const TreeNode* group = node->Parent();
-    if (!group)
-        return 0;
-
-    int count = 0;
-    double sum = 0;
-    bool moving = false;
-    TSensorData* last = nullptr;
-    for (int row = 0; row < group->ChildCount(); ++row) {
-        TSensorData* r = group->Child(row)->Data();
-        if (r)
-            last = r;  // the child visited last, skipped ones too, formats the title
-        if (!r || !r->Name.contains(QLatin1Char('#'))
-            || r->TypeName.compare(typeName, Qt::CaseInsensitive) != 0)
-            continue;
-        sum += r->Value;
-        double lo = r->Min;
-        double hi = r->Max;
-        if (r->TypeIndex == stTemperature || r->TypeIndex == stLoad) {
-            lo = r->Fahrenheit ? 32 : 0;
-            hi = r->Fahrenheit ? 212 : 100;
-        }
-        if (!rebuild)
-            r->Advance();
-        moving = moving || std::abs(r->Value - r->Animated) > 1e-9 * std::max(1.0, std::abs(r->Value));
-        const double a = r->Animated;
-        tile.SetPeerBar(rebuild ? TSensorFrame::kAppend : count, hi - a, a - lo);
-        ++count;
-    }
-    if (rebuild && count > 0) {
-        last->SingleLine = false;
-        last->BareNumber = false;
-        tile.SetChartTitle(last->FormatReading(sum / count));
-        // a poll's worth of steps for the peers that have somewhere to go
-        tile.PeerTicksLeft = moving ? m_host.AnimationSteps() : 0;
-        if (moving)
-            m_host.AnimationStarted();
-    }
-    return count;
+    return position == -1 ? -1 : At(position).UpdatePeerBars(rebuild);
 }
 
 void TTileList::RecolorTile(int tileNumber)

@@ -32,6 +32,27 @@ void ProviderState::SetupProvider(int index)
     UseRefresher = useRefresher;
 }
 
+void ProviderState::UpdateHardware()
+{
+    if (!HardwareReader)
+        return;
+    if (UseRefresher)
+        UpdateThroughRefresher(*HardwareReader, HardwareEnumIndex, true);
+    else
+        HardwareReader->Requery();
+}
+
+void ProviderState::UpdateSensors()
+{
+    if (!SensorReader)
+        return;
+    // the hardware step may have switched the refresher off
+    if (UseRefresher)
+        UpdateThroughRefresher(*SensorReader, SensorEnumIndex, false);
+    else
+        SensorReader->Requery();
+}
+
 void ProviderState::UpdateThroughRefresher(TWmiClass& reader, int position, bool refreshFirst)
 {
     const platform::CachedEnumeration* item = nullptr;

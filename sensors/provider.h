@@ -18,6 +18,11 @@ public:
     // The index already set up changes nothing.
     void SetupProvider(int index);
 
+    // A poll's fresh readings: through the refresher when it is in use, else a plain query.
+    // The hardware step refreshes the cached enumerations; the sensor step reuses them.
+    void UpdateHardware();
+    void UpdateSensors();
+
     // The refresher path of one reader; any failure switches the refresher off and
     // re-queries the reader.
     void UpdateThroughRefresher(TWmiClass& reader, int position, bool refreshFirst);

@@ -26,7 +26,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
@@ -63,9 +62,10 @@ bool FolderWritable(const QString& folder)
 
 } // namespace
 
-TMainForm::TMainForm(ProviderState& provider, QWidget* parent)
+TMainForm::TMainForm(ProviderState& provider, DesktopServices& desktop, QWidget* parent)
     : QWidget(parent, Qt::FramelessWindowHint)
     , m_provider(provider)
+    , m_desktop(desktop)
     , m_theme(*this)
     , m_model(m_tree)
 {
@@ -89,9 +89,6 @@ TMainForm::TMainForm(ProviderState& provider, QWidget* parent)
     m_dashboardLocation.ConfigFolder = platform::ConfigHome() + QStringLiteral("/gaugeloft");
     m_dashboardLocation.ProgramFolderWritable =
         FolderWritable(platform::FolderOf(m_dashboardLocation.ExecutablePath));
-    ShowError = [this](const QString& text) {
-        QMessageBox::critical(this, QGuiApplication::applicationDisplayName(), text);
-    };
 
     BuildChrome();
     BuildTray();
@@ -318,26 +315,18 @@ void TMainForm::CentreOnScreen()
 
 void TMainForm::Timer1Timer()
 {
-    const int before = m_detections;
-    try {
-        m_poll->Timer1Timer();
-    } catch (const std::exception& error) {
-        SetCaption(QString::fromLocal8Bit(error.what()));
-    }
-    if (m_detections != before)
+    if (m_poll->Timer1Timer() == PollOutcome::Detected)
         AfterDetection();
 }
 
 void TMainForm::SpeedButton1Click()
 {
-    const int before = m_detections;
     try {
         m_poll->Detect();
     } catch (const std::exception& error) {
         SetCaption(QString::fromLocal8Bit(error.what()));
     }
-    if (m_detections != before)
-        AfterDetection();
+    AfterDetection();
 }
 
 void TMainForm::AfterDetection()
@@ -386,8 +375,6 @@ void TMainForm::AnimationStarted()
 
 void TMainForm::StopPollTimer()
 {
-    // only a detection stops the poll timer
-    ++m_detections;
     m_timer1.stop();
 }
 
@@ -485,11 +472,6 @@ TreeNode* TMainForm::SelectedNode()
     if (!current.isValid() || !m_treeView->selectionModel()->isSelected(current))
         return nullptr;
     return m_model.NodeOf(m_iconModel.mapToSource(current));
-}
-
-int TMainForm::UpdatePeerBars(int tileNumber, bool rebuild)
-{
-    return m_tiles->UpdatePeerBars(tileNumber, rebuild);
 }
 
 int TMainForm::MeasureValueText(const QString& text, int points)

@@ -10,6 +10,7 @@
 #include "dashboard/tilelist.h"
 #include "sensors/provider.h"
 #include "sensors/sensortreemodel.h"
+#include "ui/desktopservices.h"
 #include "ui/liveoptions.h"
 #include "ui/sensortreeicons.h"
 
@@ -62,7 +63,8 @@ public:
     static inline const QString kNoProviderText =
         QStringLiteral("Is any Hardware Monitoring tool running in background?");
 
-    explicit TMainForm(ProviderState& provider, QWidget* parent = nullptr);
+    // `desktop` outlives the window.
+    TMainForm(ProviderState& provider, DesktopServices& desktop, QWidget* parent = nullptr);
     ~TMainForm() override;
 
     PollCycle& Poll() { return *m_poll; }
@@ -88,15 +90,9 @@ public:
     bool KeepInTray = false;
     // Where the live options are read; a first run's defaults until set.
     void SetLiveOptions(const LiveOptions* options);
-    // Whether the desktop offers a system tray (tests replace it).
-    std::function<bool()> TrayAvailable;
     // A click on the tray icon shows or hides the window (StatusNotifierItem hosts, which never
     // report a double click); otherwise a double click does.
     bool TrayClickToggles = false;
-    // The colour dialog of the custom-colour button; nothing when cancelled (tests replace it).
-    std::function<std::optional<QColor>(const QColor& initial)> PickColor;
-    // Sets the taskbar button's presence; false when the desktop cannot (tests replace it).
-    std::function<bool(bool hide)> SetTaskbarHidden;
 
     bool ReminderShown() const { return m_reminderShown; }
     int SavedTreeWidth = kTreeWidth;
@@ -121,16 +117,10 @@ public:
     // Dashboard file.
     void SetDashboardLocation(const DashboardFileLocation& location) { m_dashboardLocation = location; }
     const DashboardFileLocation& DashboardLocation() const { return m_dashboardLocation; }
-    // How the dashboard file is written (tests put a failing writer in).
-    platform::FileWriter DashboardWriter;
-    // Shows an error message (tests replace it).
-    std::function<void(const QString& text)> ShowError;
     // SpeedButton4, "&Save View": false when it could not be written (the message was shown).
     bool SaveDashboard();
     // The tile's "&Properties" and its double click.
     void Properties1Click(TSensorFrame& tile);
-    // Runs before the properties dialog is shown modally (tests answer it).
-    std::function<int(QDialog& dialog)> ExecDialog;
 
     // Options: set once at start-up (reads the stored options into the window and sets the
     // provider up); SpeedButton8 opens it.
@@ -218,7 +208,6 @@ public:
     const ThemePalette& Palette() const override { return m_theme.Palette(); }
     TreeNode* CurrentNode() override;
     TreeNode* SelectedNode() override;
-    int UpdatePeerBars(int tileNumber, bool rebuild) override;
     int MeasureValueText(const QString& text, int points) override;
     void AnimationStarted() override;
 
@@ -256,6 +245,7 @@ private:
     void ToggleTileFor(TreeNode* node);
 
     ProviderState& m_provider;
+    DesktopServices& m_desktop;
     ThemeController m_theme;
     HardwareTree m_tree;
     SensorTreeModel m_model;
@@ -317,7 +307,6 @@ private:
     TreeNode* m_treeDownNode = nullptr;
     static constexpr int kValueTextWidthsKept = 4096;  // per font size
     std::map<int, QHash<QString, int>> m_valueTextWidths;  // by point size
-    int m_detections = 0;  // detections the poll cycle started
     int m_demoTiles = 0;  // GAUGELOFT_DEMO_TILES, filled after the first detection
 };
 

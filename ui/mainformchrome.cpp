@@ -11,7 +11,6 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QBoxLayout>
-#include <QColorDialog>
 #include <QContextMenuEvent>
 #include <QKeySequence>
 #include <QLabel>
@@ -93,13 +92,6 @@ void TMainForm::BuildChrome()
     connect(m_splitter, &QSplitter::splitterMoved, this, &TMainForm::Splitter1Moved);
     connect(m_sensorsPanel, &DashboardArea::backgroundDoubleClicked, this, &TMainForm::SidePanelToggle);
 
-    PickColor = [this](const QColor& initial) -> std::optional<QColor> {
-        const QColor chosen = QColorDialog::getColor(initial, this, QString());
-        if (!chosen.isValid())
-            return std::nullopt;
-        return chosen;
-    };
-
     m_snapTimer.setSingleShot(true);
     m_snapTimer.setInterval(kSnapDelayMs);
     connect(&m_snapTimer, &QTimer::timeout, this, &TMainForm::SnapToWorkArea);
@@ -127,7 +119,7 @@ void TMainForm::SpeedButton10Click()
 void TMainForm::PickCustomColour(bool penMode)
 {
     const TColor initial = m_theme.BeginCustomColor(penMode);
-    const std::optional<QColor> chosen = PickColor ? PickColor(ToQColor(initial)) : std::nullopt;
+    const std::optional<QColor> chosen = m_desktop.PickColor(this, ToQColor(initial));
     if (chosen)
         m_theme.EndCustomColor(penMode, ToTColor(*chosen));
 }

@@ -35,18 +35,20 @@ void TMainForm::LoadDashboard()
     const QString error =
         gaugeloft::LoadDashboard(m_dashboardLocation, {*this, m_theme, *m_tiles, m_provider.CurrentProvider});
     // Told once the poll tick that reads the file has ended: a message box waits for the user.
-    if (!error.isEmpty() && ShowError)
-        QMetaObject::invokeMethod(this, [this, error] { if (ShowError) ShowError(error); }, Qt::QueuedConnection);
+    if (!error.isEmpty())
+        QMetaObject::invokeMethod(this, [this, error] { m_desktop.ShowError(this, error); }, Qt::QueuedConnection);
 }
 
 bool TMainForm::SaveDashboard()
 {
     const QString error = gaugeloft::SaveDashboard(
-        m_dashboardLocation, {*this, m_theme, *m_tiles, m_provider.CurrentProvider}, DashboardWriter);
+        m_dashboardLocation, {*this, m_theme, *m_tiles, m_provider.CurrentProvider},
+        [this](const QString& path, const QByteArray& data, QString* reason) {
+            return m_desktop.WriteFile(path, data, reason);
+        });
     if (error.isEmpty())
         return true;
-    if (ShowError)
-        ShowError(error);
+    m_desktop.ShowError(this, error);
     return false;
 }
 
@@ -171,7 +173,7 @@ void TMainForm::Properties1Click(TSensorFrame& tile)
 {
     TPropertiesForm dialog(this);
     dialog.Fill(tile);
-    const int result = ExecDialog ? ExecDialog(dialog) : dialog.exec();
+    const int result = m_desktop.ExecDialog(dialog);
     if (result != QDialog::Accepted)
         return;
     // the tile may have gone while the dialog was open

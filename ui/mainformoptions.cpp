@@ -56,9 +56,9 @@ void TMainForm::SpeedButton8Click()
     options.FahrenheitBox()->setChecked(m_poll->ShowFahrenheit);
     options.CurrentProvider = m_provider.CurrentProvider;
 
-    const int result = ExecDialog ? ExecDialog(options) : options.exec();
-    if (const QString setAside = m_settingsNotice ? m_settingsNotice() : QString(); !setAside.isEmpty() && ShowError)
-        ShowError(setAside);
+    const int result = m_desktop.ExecDialog(options);
+    if (const QString setAside = m_settingsNotice ? m_settingsNotice() : QString(); !setAside.isEmpty())
+        m_desktop.ShowError(this, setAside);
     if (result != QDialog::Accepted)
         return;
     ApplyOptions(openedTheme);

@@ -3,7 +3,6 @@
 
 #include "ui/mainform.h"
 
-#include "platform/desktop/taskbarhint.h"
 #include "platform/desktop/trayhost.h"
 #include "ui/appicon.h"
 
@@ -17,8 +16,6 @@ namespace gaugeloft {
 
 void TMainForm::BuildTray()
 {
-    TrayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
-    SetTaskbarHidden = [this](bool hide) { return platform::SetSkipTaskbar(windowHandle(), hide); };
     TrayClickToggles = platform::StatusNotifierHostPresent();
 
     m_trayMenu = new QMenu(this);
@@ -78,9 +75,8 @@ void TMainForm::TrayDoubleClick()
 // Without a tray to come back from, the taskbar button stays: it is the way back.
 void TMainForm::ApplyTaskbarOption()
 {
-    const bool hide = m_liveOptions->HideInTaskbar() && TrayAvailable && TrayAvailable();
-    if (SetTaskbarHidden)
-        SetTaskbarHidden(hide);
+    const bool hide = m_liveOptions->HideInTaskbar() && m_desktop.TrayAvailable();
+    m_desktop.SetTaskbarHidden(windowHandle(), hide);
 }
 
 void TMainForm::showEvent(QShowEvent* event)
@@ -94,7 +90,7 @@ void TMainForm::showEvent(QShowEvent* event)
 void TMainForm::closeEvent(QCloseEvent* event)
 {
     // without a tray a hidden window could never be reached again: then closing ends
-    const bool trayAvailable = TrayAvailable && TrayAvailable();
+    const bool trayAvailable = m_desktop.TrayAvailable();
     const bool allowed = !(KeepInTray && isVisible() && trayAvailable);
     hide();
     if (!allowed) {

@@ -17,6 +17,7 @@ TEST_F(PollCycleTest, FirstTickDetectsAddsOneEmptyTileAndShowsTheWindow)
                                    // the detection
                                    "StopPoll", "StopAnimation", "ShowPanel", "StartPoll", "StartAnimation",
                                    "LoadDashboard", "ShowWindow", "StartAnimation"}));
+    EXPECT_EQ(lastOutcome, PollOutcome::Detected);
     EXPECT_EQ(tree.NodeCount(), 2 + 2 + 3 + 3) << "groups, items, type groups, sensors";
     ASSERT_EQ(tiles.Count(), 1);
     EXPECT_TRUE(tiles.At(0).IsEmpty());
@@ -126,6 +127,7 @@ TEST_F(PollCycleTest, AChangedHardwareCountRebuildsTheTreeWithinTheTick)
         Write(row.snapshot);
         const QStringList calls = Tick();
         EXPECT_EQ(calls.contains("StopPoll"), row.detects);
+        EXPECT_EQ(lastOutcome == PollOutcome::Detected, row.detects);
         EXPECT_EQ(Node("/gpu/0") != nullptr, row.hasGpu);
         EXPECT_EQ(Node("/ram") != nullptr, row.hasRam);
         EXPECT_EQ(Node("/cpu/0") != nullptr, row.hasCpu);
@@ -362,6 +364,21 @@ TEST_F(PollCycleTest, AFailedDetectionStillEndsTheBatchAndRestartsBothTimers)
     Tick();
     EXPECT_TRUE(window.panelVisible);
     EXPECT_EQ(tree.NodeCount(), 10);
+}
+
+// A tick that fails says so in the caption and tells the window what it had started.
+TEST_F(PollCycleTest, AFailingTickReportsInTheCaptionAndSaysWhatItDid)
+{
+    window.onLoadDashboard = [] { throw std::runtime_error("The dashboard could not be read"); };
+    Tick();
+    EXPECT_EQ(lastOutcome, PollOutcome::Detected);
+    EXPECT_EQ(window.captions, QStringList({"The dashboard could not be read"}));
+    EXPECT_FALSE(window.calls.contains("ShowWindow")) << "the tick ended at the failure";
+
+    window.onLoadDashboard = nullptr;
+    Tick();
+    EXPECT_EQ(lastOutcome, PollOutcome::Refreshed);
+    EXPECT_TRUE(window.calls.endsWith("StartAnimation"));
 }
 
 // The caption names an unknown sensor type only while the provider still reports one.

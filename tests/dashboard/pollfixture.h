@@ -193,9 +193,10 @@ protected:
     QStringList Tick()
     {
         window.calls.clear();
-        cycle.Timer1Timer();
+        lastOutcome = cycle.Timer1Timer();
         return window.calls;
     }
+    PollOutcome lastOutcome = PollOutcome::Refreshed;
 
     TSensorData* Record(const QString& identifier)
     {
@@ -212,7 +213,6 @@ protected:
     void SetCaption(const QString& text) override { window.SetCaption(text); }
     TreeNode* CurrentNode() override { return nullptr; }
     TreeNode* SelectedNode() override { return nullptr; }
-    int UpdatePeerBars(int tileNumber, bool rebuild) override { return tiles.UpdatePeerBars(tileNumber, rebuild); }
     int MeasureValueText(const QString& text, int points) override { return static_cast<int>(text.size()) * points / 2; }
 
     QTemporaryDir dir;

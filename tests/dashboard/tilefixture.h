@@ -22,7 +22,6 @@ public:
     QStringList captions;
     TreeNode* current = nullptr;
     TreeNode* selected = nullptr;
-    TTileList* tiles = nullptr;  // receives UpdatePeerBars
     // Width of a text in the value font; by default 6 pixels per character at 22 points.
     std::function<int(const QString&, int)> measure = [](const QString& text, int points) {
         return int(text.size()) * 6 * points / 22;
@@ -37,10 +36,6 @@ public:
     void SetCaption(const QString& text) override { captions << text; }
     TreeNode* CurrentNode() override { return current; }
     TreeNode* SelectedNode() override { return selected; }
-    int UpdatePeerBars(int tileNumber, bool rebuild) override
-    {
-        return tiles ? tiles->UpdatePeerBars(tileNumber, rebuild) : -1;
-    }
     int MeasureValueText(const QString& text, int points) override
     {
         if (recordMeasures)
@@ -133,8 +128,6 @@ struct TileWorld {
     FakeTileHost host;
     FakeTileView view;
     TTileList tiles {host, view};
-
-    TileWorld() { host.tiles = &tiles; }
 
     // Tile numbers in list order.
     std::vector<int> Numbers()

@@ -14,10 +14,7 @@ namespace {
 
 QString examplesDir()
 {
-    QDir dir = QFileInfo(QString::fromUtf8(__FILE__)).dir();  // tests/platform
-    dir.cdUp();
-    dir.cdUp();
-    return dir.filePath(QStringLiteral("examples"));
+    return QStringLiteral(GAUGELOFT_SOURCE_DIR "/examples");
 }
 
 QVariant property(const SourceInstance& instance, const QString& name)

@@ -223,7 +223,7 @@ TEST(MainFormChrome, ChartColourItemPicksThePenColour)
     const TColor pen = w.Palette().PenColor;
     ASSERT_NE(pen, w.Palette().TileColor);
     QColor offered;
-    w.PickColor = [&](const QColor& initial) -> std::optional<QColor> {
+    f.desktop.pickColor = [&](const QColor& initial) -> std::optional<QColor> {
         offered = initial;
         return QColor(0x10, 0x80, 0x20);
     };

@@ -79,7 +79,7 @@ TEST(MainFormDashboard, SaveButtonsWriteAndAFailedWriteKeepsTheOldFile)
     MainFormFixture f(Example("desktop.json"));
     TMainForm& w = f.window;
     QStringList errors;
-    w.ShowError = [&](const QString& text) { errors << text; };
+    f.desktop.showError = [&](const QString& text) { errors << text; };
     w.Timer1Timer();
 
     w.Launcher()->SpeedButton(4)->click();
@@ -88,7 +88,7 @@ TEST(MainFormDashboard, SaveButtonsWriteAndAFailedWriteKeepsTheOldFile)
     EXPECT_TRUE(errors.isEmpty());
 
     w.FillDemoTiles(3);
-    w.DashboardWriter = [](const QString&, const QByteArray&, QString* why) {
+    f.desktop.writeFile = [](const QString&, const QByteArray&, QString* why) {
         *why = QStringLiteral("No space left on device");
         return false;
     };
@@ -98,7 +98,7 @@ TEST(MainFormDashboard, SaveButtonsWriteAndAFailedWriteKeepsTheOldFile)
     EXPECT_EQ(errors[0], QStringLiteral("Unable to write to ") + SavedFile(f) + QStringLiteral("\nNo space left on device"));
     EXPECT_EQ(Contents(SavedFile(f)), saved);
 
-    w.DashboardWriter = nullptr;
+    f.desktop.writeFile = nullptr;
     w.DashboardMenu()->actions().last()->trigger();  // the dashboard menu's "&Save View"
     QCoreApplication::processEvents();
     EXPECT_NE(Contents(SavedFile(f)), saved);
@@ -113,7 +113,7 @@ TEST(MainFormDashboard, PropertiesDialogAppliesOnlyOnOk)
     TSensorFrame& tile = w.Tiles().At(0);
     const QString subtitle = tile.Subtitle.Text;
 
-    w.ExecDialog = [](QDialog& dialog) {
+    f.desktop.execDialog = [](QDialog& dialog) {
         auto& properties = static_cast<TPropertiesForm&>(dialog);
         properties.Edit1()->setText(QStringLiteral("Renamed"));
         properties.RadioButton(5)->setChecked(true);  // Pie
@@ -123,7 +123,7 @@ TEST(MainFormDashboard, PropertiesDialogAppliesOnlyOnOk)
     EXPECT_EQ(tile.Subtitle.Text, subtitle);
     EXPECT_EQ(tile.DisplayType, dtText);
 
-    w.ExecDialog = [](QDialog& dialog) {
+    f.desktop.execDialog = [](QDialog& dialog) {
         auto& properties = static_cast<TPropertiesForm&>(dialog);
         EXPECT_EQ(properties.Edit3()->text(), QStringLiteral("#1"));
         properties.Edit1()->setText(QStringLiteral("Renamed"));
@@ -166,7 +166,7 @@ TEST(MainFormDashboard, SaveOnAFullDiskShowsTheReason)
     TMainForm& w = f.window;
     w.SetDashboardLocation({disk.FilePath("gaugeloft"), "TEST", QString(), true});
     QStringList errors;
-    w.ShowError = [&](const QString& text) { errors << text; };
+    f.desktop.showError = [&](const QString& text) { errors << text; };
     w.Timer1Timer();
     w.FillDemoTiles(4);
     ASSERT_TRUE(w.SaveDashboard());
@@ -188,7 +188,7 @@ TEST(MainFormDashboard, ADashboardThatIsNotAFileIsReportedNotWaitedFor)
     ASSERT_TRUE(QDir().mkpath(QFileInfo(SavedFile(f)).path()));
     ASSERT_EQ(::mkfifo(QFile::encodeName(SavedFile(f)).constData(), 0600), 0);
     QStringList errors;
-    w.ShowError = [&](const QString& text) { errors << text; };
+    f.desktop.showError = [&](const QString& text) { errors << text; };
     w.Timer1Timer();
     EXPECT_TRUE(errors.isEmpty()) << "not inside the tick";
     QCoreApplication::processEvents();

@@ -35,7 +35,7 @@ struct WithOptions : MainFormFixture {
     // Opens the Options dialog, lets `change` set it, and presses OK.
     void OkWith(const std::function<void(TOptionsForm&)>& change)
     {
-        window.ExecDialog = [&](QDialog&) {
+        desktop.execDialog = [&](QDialog&) {
             options->show();
             change(*options);
             options->OkButton()->click();
@@ -119,7 +119,7 @@ TEST(MainFormOptions, SwitchingTheProviderAndBackBringsItsTilesBack)
 TEST(MainFormOptions, CancelChangesNothing)
 {
     WithOptions f;
-    f.window.ExecDialog = [&](QDialog&) {
+    f.desktop.execDialog = [&](QDialog&) {
         f.options->show();
         f.options->ProviderList()->setCurrentIndex(1);
         f.options->KeepInTrayBox()->setChecked(true);

@@ -114,7 +114,7 @@ TEST(MainFormThemes, EveryTileSurfaceFollowsThePalette)
     }
 
     // a custom colour reaches the tiles too
-    w.PickColor = [](const QColor&) { return QColor(0x33, 0x66, 0x99); };
+    f.desktop.pickColor = [](const QColor&) { return QColor(0x33, 0x66, 0x99); };
     w.SpeedButton10Click();
     EXPECT_TRUE(w.Theme().CustomThemeActive);
     EXPECT_EQ(w.Palette().PenColor, RgbColor(0xFF, 0xFF, 0xA8));
@@ -128,7 +128,7 @@ TEST(MainFormThemes, CancelledColourDialogKeepsThePreset)
     MainFormFixture f(Example("desktop.json"));
     TMainForm& w = f.window;
     QColor offered;
-    w.PickColor = [&](const QColor& initial) -> std::optional<QColor> {
+    f.desktop.pickColor = [&](const QColor& initial) -> std::optional<QColor> {
         offered = initial;
         return std::nullopt;
     };

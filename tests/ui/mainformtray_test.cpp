@@ -25,8 +25,8 @@ struct TrayWindow : MainFormFixture {
         options.showReminder = reminder;
         window.SetLiveOptions(&options);
         window.KeepInTray = keepInTray;
-        window.TrayAvailable = [tray] { return tray; };
-        window.SetTaskbarHidden = [this](bool hide) {
+        desktop.trayAvailable = [tray] { return tray; };
+        desktop.setTaskbarHidden = [this](bool hide) {
             taskbarCalls.push_back(hide);
             return true;
         };
@@ -113,7 +113,7 @@ TEST(MainFormTray, TrayMenuAndTaskbarOption)
 
     // without a tray the taskbar button is the way back, so it stays
     f.options.hideInTaskbar = true;
-    w.TrayAvailable = [] { return false; };
+    f.desktop.trayAvailable = [] { return false; };
     w.ApplyTaskbarOption();
     EXPECT_FALSE(f.taskbarCalls.back());
 }

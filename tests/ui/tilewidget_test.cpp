@@ -31,7 +31,6 @@ public:
     void SetCaption(const QString& text) override { Caption = text; }
     TreeNode* CurrentNode() override { return nullptr; }
     TreeNode* SelectedNode() override { return nullptr; }
-    int UpdatePeerBars(int, bool) override { return 0; }
     int MeasureValueText(const QString& text, int points) override
     {
         return QFontMetrics(TileValueFont(points)).horizontalAdvance(text);
