@@ -75,6 +75,6 @@ int main(int argc, char** argv)
                      &gaugeloft::TMainForm::Show1Click);
 
     window.TrayIcon()->show();  // for the whole run
-    window.Timer1().start();
+    window.Timers().StartPollTimer();
     return app.exec();
 }

@@ -56,9 +56,9 @@ void BM_SwitchThemeAndRepaint(benchmark::State& state)
         w.window.repaint();
     }
     int shown = 0;
-    const QRect viewport(QPoint(0, 0), w.window.SensorsPanel()->ScrollBox()->viewport()->size());
+    const QRect viewport(QPoint(0, 0), w.window.findChild<DashboardArea*>(QStringLiteral("SensorsPanel"))->ScrollBox()->viewport()->size());
     for (int i = 0; i < w.window.Tiles().Count(); ++i) {
-        const TileWidget* tile = w.window.SensorsPanel()->WidgetOf(w.window.Tiles().At(i));
+        const TileWidget* tile = w.window.findChild<DashboardArea*>(QStringLiteral("SensorsPanel"))->WidgetOf(w.window.Tiles().At(i));
         if (tile && tile->isVisible() && viewport.contains(tile->geometry()))
             ++shown;
     }

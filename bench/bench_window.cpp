@@ -46,8 +46,8 @@ struct Window {
         window->Timer1Timer();  // detection, the demo tiles, the window shown
         window->Timer1Timer();
         Settle();
-        window->Timer1().stop();
-        window->Timer3().stop();
+        window->Timers().Timer1().stop();
+        window->Timers().Timer3().stop();
     }
 
     // Every pending layout and repaint, as the event loop does between ticks.
@@ -78,7 +78,7 @@ void BM_WindowPollTick(benchmark::State& state)
     for (auto _ : state) {
         w.NextReadings();
         w.window->Timer1Timer();
-        w.window->Timer3().stop();
+        w.window->Timers().Timer3().stop();
         Window::Settle();
     }
 }
@@ -95,11 +95,11 @@ void BM_WindowAnimationStep(benchmark::State& state)
             state.PauseTiming();
             w.NextReadings();
             w.window->Timer1Timer();
-            w.window->Timer3().stop();
+            w.window->Timers().Timer3().stop();
             Window::Settle();
             state.ResumeTiming();
         }
-        w.window->Timer3Timer();
+        w.window->Timers().Timer3Timer();
         Window::Settle();
     }
 }
@@ -111,7 +111,7 @@ void BM_WindowPollUnchanged(benchmark::State& state)
     Window w(kTiles);
     for (auto _ : state) {
         w.window->Timer1Timer();
-        w.window->Timer3().stop();
+        w.window->Timers().Timer3().stop();
         Window::Settle();
     }
 }

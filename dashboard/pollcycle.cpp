@@ -5,31 +5,33 @@
 
 namespace gaugeloft {
 
-PollCycle::PollCycle(ProviderState& provider, HardwareTree& tree, TTileList& tiles, PollWindow& window)
+PollCycle::PollCycle(ProviderState& provider, HardwareTree& tree, TTileList& tiles, PollWindow& window,
+                     PollTimers& timers)
     : m_provider(provider)
     , m_tree(tree)
     , m_tiles(tiles)
     , m_window(window)
+    , m_timers(timers)
 {
 }
 
 int PollCycle::AnimationSteps() const
 {
-    return gaugeloft::AnimationSteps(m_window.AnimationInterval());
+    return gaugeloft::AnimationSteps(m_timers.AnimationInterval());
 }
 
 void PollCycle::Detect()
 {
-    m_window.StopPollTimer();
-    m_window.StopAnimationTimer();
+    m_timers.StopPollTimer();
+    m_timers.StopAnimationTimer();
     if (PendingAnimationInterval != 0)
-        m_window.SetAnimationInterval(PendingAnimationInterval);
+        m_timers.SetAnimationInterval(PendingAnimationInterval);
 
     // Runs after the batch has ended, whether the rebuild succeeded or not.
     const auto finish = [this] {
         m_window.SetSensorsPanelVisible(!m_tree.IsEmpty());
-        m_window.StartPollTimer();
-        m_window.StartAnimationTimer();
+        m_timers.StartPollTimer();
+        m_timers.StartAnimationTimer();
     };
     try {
         HardwareTree::UpdateBatch batch(m_tree);
@@ -75,7 +77,7 @@ void PollCycle::Tick(PollOutcome& outcome)
 {
     m_unknownTypeSeen = false;
     m_window.RunThemeCheck();
-    m_window.StopAnimationTimer();
+    m_timers.StopAnimationTimer();
     m_window.SetClockText(ClockLocale.toString(Now().time(), QLocale::ShortFormat) + QLatin1Char(' '));
 
     TWMI_OHM_Hardware* hardware = m_provider.HardwareReader.get();
@@ -98,7 +100,7 @@ void PollCycle::Tick(PollOutcome& outcome)
         m_window.SetSensorsPanelVisible(sensors->Count() != 0);
         if (m_window.SensorsPanelVisible()) {
             if (PendingAnimationInterval != 0)
-                m_window.SetAnimationInterval(PendingAnimationInterval);
+                m_timers.SetAnimationInterval(PendingAnimationInterval);
             m_tiles.RefreshAll(TilesNeedFullRefresh);
             TilesNeedFullRefresh = false;
         } else {
@@ -121,7 +123,7 @@ void PollCycle::Tick(PollOutcome& outcome)
         m_window.RestoreCaption();
     m_unknownTypeShown = m_unknownTypeSeen;
 
-    m_window.StartAnimationTimer();
+    m_timers.StartAnimationTimer();
 }
 
 } // namespace gaugeloft

@@ -15,17 +15,23 @@
 
 namespace gaugeloft {
 
-// The main window as the poll cycle sees it.
-class PollWindow {
+// The poll timer and the animation timer as the poll cycle drives them.
+class PollTimers {
 public:
-    virtual ~PollWindow() = default;
-    virtual void RunThemeCheck() {}  // the time-of-day theme check, when switching is on
+    virtual ~PollTimers() = default;
     virtual void StopPollTimer() = 0;
     virtual void StartPollTimer() = 0;
     virtual void StopAnimationTimer() = 0;
     virtual void StartAnimationTimer() = 0;  // restarts its period
     virtual void SetAnimationInterval(int milliseconds) = 0;
     virtual int AnimationInterval() const = 0;
+};
+
+// The main window as the poll cycle sees it.
+class PollWindow {
+public:
+    virtual ~PollWindow() = default;
+    virtual void RunThemeCheck() {}  // the time-of-day theme check, when switching is on
     virtual void SetClockText(const QString& text) = 0;
     virtual bool SensorsPanelVisible() const = 0;
     virtual void SetSensorsPanelVisible(bool visible) = 0;
@@ -41,7 +47,8 @@ enum class PollOutcome { Refreshed, Detected };
 
 class PollCycle {
 public:
-    PollCycle(ProviderState& provider, HardwareTree& tree, TTileList& tiles, PollWindow& window);
+    PollCycle(ProviderState& provider, HardwareTree& tree, TTileList& tiles, PollWindow& window,
+              PollTimers& timers);
 
     // One poll. Never throws: a failure goes to the caption and ends the tick there.
     PollOutcome Timer1Timer();
@@ -69,6 +76,7 @@ private:
     HardwareTree& m_tree;
     TTileList& m_tiles;
     PollWindow& m_window;
+    PollTimers& m_timers;
     bool m_unknownTypeSeen = false;   // in this tick
     bool m_unknownTypeShown = false;  // by the last tick
 };

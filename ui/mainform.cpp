@@ -46,7 +46,6 @@ namespace gaugeloft {
 
 namespace {
 
-constexpr int kPollIntervalMs = 1000;
 constexpr int kSplitterMinimum = 30;
 
 QString ComputerName()
@@ -77,9 +76,11 @@ TMainForm::TMainForm(ProviderState& provider, DesktopServices& desktop, QWidget*
     BuildMenus();
 
     // FormCreate
+    m_timers = new WindowTimers([this] { return isVisible(); }, [this] { return SensorsPanelVisible(); }, this);
     m_tiles = std::make_unique<TTileList>(*this, *m_sensorsPanel);
+    m_timers->SetTiles(m_tiles.get());
     m_sensorsPanel->SetTiles(m_tiles.get());
-    m_poll = std::make_unique<PollCycle>(m_provider, m_tree, *m_tiles, *this);
+    m_poll = std::make_unique<PollCycle>(m_provider, m_tree, *m_tiles, *this, *m_timers);
     SetFrameWidth(kFrameWidth);
     resize(kClientWidth + 2 * kFrameWidth, kClientHeight + 2 * kFrameWidth);
     CentreOnScreen();
@@ -95,13 +96,7 @@ TMainForm::TMainForm(ProviderState& provider, DesktopServices& desktop, QWidget*
     // MainForm creation: Light, and the fallback follows it
     m_theme.WindowCreated();
 
-    m_timer1.setObjectName(QStringLiteral("Timer1"));
-    m_timer1.setInterval(kPollIntervalMs);
-    connect(&m_timer1, &QTimer::timeout, this, &TMainForm::Timer1Timer);
-    // the Options dialog's defaults until it exists
-    m_timer3.setObjectName(QStringLiteral("Timer3"));
-    m_timer3.setInterval(kDefaultAnimationMs);
-    connect(&m_timer3, &QTimer::timeout, this, &TMainForm::Timer3Timer);
+    connect(&m_timers->Timer1(), &QTimer::timeout, this, &TMainForm::Timer1Timer);
 
     bool ok = false;
     const int demo = qEnvironmentVariableIntValue("GAUGELOFT_DEMO_TILES", &ok);
@@ -118,8 +113,9 @@ TMainForm::TMainForm(ProviderState& provider, DesktopServices& desktop, QWidget*
 TMainForm::~TMainForm()
 {
     qApp->removeEventFilter(this);
-    m_timer1.stop();
-    m_timer3.stop();
+    m_timers->Timer1().stop();
+    m_timers->Timer3().stop();
+    m_timers->SetTiles(nullptr);
     // FormDestroy: the tiles from the last to the first, then the provider objects
     m_sensorsPanel->Timer2().stop();
     m_sensorsPanel->DeleteTileWidgets();
@@ -338,75 +334,9 @@ void TMainForm::AfterDetection()
     Q_EMIT detected();
 }
 
-void TMainForm::Timer3Timer()
-{
-    AnimationStep();
-    if (!isVisible() || !SensorsPanelVisible() || !m_tiles->AnyTileAnimating())
-        m_timer3.stop();
-}
-
-void TMainForm::AnimationStep()
-{
-    ++m_animationSteps;
-    if (SensorsPanelVisible())
-        m_tiles->Timer3Timer();
-}
-
-void TMainForm::ResumeAnimation()
-{
-    if (m_animationWanted && !m_timer3.isActive() && isVisible() && SensorsPanelVisible() && m_tiles
-        && m_tiles->AnyTileAnimating())
-        m_timer3.start();
-}
-
-void TMainForm::CatchUpAnimation()
-{
-    if (!m_animationWanted || m_timer3.isActive() || !m_tiles)
-        return;
-    const qint64 due = m_animationClock.elapsed() / std::max(m_timer3.interval(), 1);
-    while (m_animationSteps < due && m_tiles->AnyTileAnimating())
-        AnimationStep();
-}
-
 void TMainForm::AnimationStarted()
 {
-    ResumeAnimation();
-}
-
-void TMainForm::StopPollTimer()
-{
-    m_timer1.stop();
-}
-
-void TMainForm::StartPollTimer()
-{
-    m_timer1.start();
-}
-
-void TMainForm::StopAnimationTimer()
-{
-    CatchUpAnimation();
-    m_animationWanted = false;
-    m_timer3.stop();
-}
-
-void TMainForm::StartAnimationTimer()
-{
-    m_timer3.stop();  // a new period
-    m_animationWanted = true;
-    m_animationClock.start();
-    m_animationSteps = 0;
-    ResumeAnimation();
-}
-
-void TMainForm::SetAnimationInterval(int milliseconds)
-{
-    m_timer3.setInterval(milliseconds);
-}
-
-int TMainForm::AnimationInterval() const
-{
-    return m_timer3.interval();
+    m_timers->ResumeAnimation();
 }
 
 void TMainForm::SetClockText(const QString& text)
@@ -456,7 +386,7 @@ bool TMainForm::ShowFahrenheit() const
 
 int TMainForm::AnimationSteps() const
 {
-    return m_poll ? m_poll->AnimationSteps() : gaugeloft::AnimationSteps(m_timer3.interval());
+    return m_poll ? m_poll->AnimationSteps() : gaugeloft::AnimationSteps(m_timers->AnimationInterval());
 }
 
 TreeNode* TMainForm::CurrentNode()

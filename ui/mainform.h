@@ -1,8 +1,8 @@
 #pragma once
 
 // The main window: a frameless window with the title strip, the hardware tree, the side
-// panel of tool buttons and the dashboard of tiles; it runs the poll cycle (Timer1), the
-// animation timer (Timer3) and owns the tile list and the tray icon.
+// panel of tool buttons and the dashboard of tiles; it runs the poll cycle on its timers
+// (WindowTimers) and owns the tile list and the tray icon.
 
 #include "dashboard/dashboardfile.h"
 #include "dashboard/pollcycle.h"
@@ -13,10 +13,10 @@
 #include "ui/desktopservices.h"
 #include "ui/liveoptions.h"
 #include "ui/sensortreeicons.h"
+#include "ui/windowtimers.h"
 
 #include <QHash>
 #include <QPointer>
-#include <QElapsedTimer>
 #include <QTimer>
 #include <QSystemTrayIcon>
 #include <QWidget>
@@ -53,7 +53,6 @@ public:
     static constexpr int kClientWidth = 784;
     static constexpr int kClientHeight = 441;
     static constexpr int kTreeWidth = 149;
-    static constexpr int kDefaultAnimationMs = 40;
     static constexpr int kSplitterWidth = 4;
     static constexpr int kFrameWidth = 4;  // the sizing frame around a normal window
     static constexpr int kSnapDistance = 10;
@@ -69,21 +68,10 @@ public:
 
     PollCycle& Poll() { return *m_poll; }
     TTileList& Tiles() { return *m_tiles; }
-    QTimer& Timer1() { return m_timer1; }
-    QTimer& Timer3() { return m_timer3; }
+    WindowTimers& Timers() { return *m_timers; }
     QSystemTrayIcon* TrayIcon() const { return m_trayIcon; }
-    QTreeView* TreeView() const { return m_treeView; }
     // The view's index of a node of the tree.
     QModelIndex TreeIndexOf(const TreeNode* node) const;
-    DashboardArea* SensorsPanel() const { return m_sensorsPanel; }
-    LauncherPanel* Launcher() const { return m_launcher; }
-    TitleStrip* TopPanel() const { return m_topPanel; }
-    QLabel* Panel3() const { return m_panel3; }
-    QMenu* DashboardMenu() const { return m_popupMenu1; }
-    QMenu* TreeMenu() const { return m_popupMenu2; }
-    QMenu* SidePanelMenu() const { return m_popupMenu3; }
-    QMenu* TrayMenu() const { return m_trayMenu; }
-    QSplitter* Splitter() const { return m_splitter; }
     ThemeController& Theme() { return m_theme; }
 
     // Options copied into the window (the Options dialog sets them).
@@ -156,19 +144,11 @@ public:
 
     // The poll timer's tick: the poll cycle, then what follows a detection.
     void Timer1Timer();
-    // The animation timer's tick.
-    void Timer3Timer();
 
     // Fills the first `count` tiles with the first sensors of the tree (for demos).
     void FillDemoTiles(int count);
 
     // PollWindow
-    void StopPollTimer() override;
-    void StartPollTimer() override;
-    void StopAnimationTimer() override;
-    void StartAnimationTimer() override;
-    void SetAnimationInterval(int milliseconds) override;
-    int AnimationInterval() const override;
     void SetClockText(const QString& text) override;
     bool SensorsPanelVisible() const override;
     void SetSensorsPanelVisible(bool visible) override;
@@ -237,9 +217,6 @@ private:
     bool ChromeMouseEvent(QWidget* widget, QEvent* event);
     void CentreOnScreen();
     void AfterDetection();
-    void AnimationStep();
-    void ResumeAnimation();
-    void CatchUpAnimation();
     void ConnectTileWidget(TileWidget* widget);
     void WatchMenu(QMenu* menu);
     void ToggleTileFor(TreeNode* node);
@@ -297,13 +274,7 @@ private:
     std::unique_ptr<TTileList> m_tiles;
     std::unique_ptr<PollCycle> m_poll;
     std::unique_ptr<TreeExpansion> m_expansion;  // which nodes the view shows expanded
-    QTimer m_timer1;
-    QTimer m_timer3;
-    // The animation timer rests while no bar moves or nothing is shown; the steps a hidden
-    // window skipped are taken when it shows again or at the next poll.
-    bool m_animationWanted = false;  // between the poll cycle's start and stop
-    QElapsedTimer m_animationClock;  // since the poll cycle started it
-    qint64 m_animationSteps = 0;     // steps taken since then
+    WindowTimers* m_timers = nullptr;  // child object: the poll and animation timers
     TreeNode* m_treeDownNode = nullptr;
     static constexpr int kValueTextWidthsKept = 4096;  // per font size
     std::map<int, QHash<QString, int>> m_valueTextWidths;  // by point size

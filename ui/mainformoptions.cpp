@@ -23,7 +23,7 @@ void TMainForm::SetOptionsForm(TOptionsForm* options)
     connect(m_launcher->Button(SideButton::Options), &QToolButton::clicked, this, &TMainForm::SpeedButton8Click,
             Qt::UniqueConnection);
     // start-up: the stored options into the window, then the provider
-    SetAnimationInterval(options->AnimationInterval());
+    m_timers->SetAnimationInterval(options->AnimationInterval());
     m_provider.UseRefresher = options->RefresherBox()->isChecked();
     KeepInTray = options->KeepInTrayBox()->isChecked();
     m_poll->ShowFahrenheit = options->FahrenheitBox()->isChecked();

@@ -83,8 +83,8 @@ void TMainForm::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     ApplyTaskbarOption();
-    CatchUpAnimation();
-    ResumeAnimation();
+    m_timers->CatchUpAnimation();
+    m_timers->ResumeAnimation();
 }
 
 void TMainForm::closeEvent(QCloseEvent* event)

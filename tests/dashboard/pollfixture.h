@@ -74,8 +74,9 @@ public:
     CountingSource source;
 };
 
-// The main window as far as the poll cycle sees it; every call is logged by name.
-class RecordingWindow final : public PollWindow {
+// The main window and its timers as far as the poll cycle sees them; every call is logged by
+// name, in one list.
+class RecordingWindow final : public PollWindow, public PollTimers {
 public:
     QStringList calls;
     int animationInterval = 40;
@@ -222,7 +223,7 @@ protected:
     FixedTileView view;
     TTileList tiles {*this, view};
     RecordingWindow window;
-    PollCycle cycle {provider, tree, tiles, window};
+    PollCycle cycle {provider, tree, tiles, window, window};
     QDateTime now {QDate(2024, 3, 5), QTime(14, 7, 9)};
 };
 

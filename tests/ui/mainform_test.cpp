@@ -20,11 +20,11 @@ namespace {
 void ClickIcon(TMainForm& window, TreeNode* node)
 {
     for (const TreeNode* up = node->Parent(); up; up = up->Parent())
-        window.TreeView()->expand(window.TreeIndexOf(up));
-    window.TreeView()->scrollTo(window.TreeIndexOf(node));
+        TreeView(window)->expand(window.TreeIndexOf(up));
+    TreeView(window)->scrollTo(window.TreeIndexOf(node));
     const QRect icon = window.TreeIconRect(node);
     ASSERT_FALSE(icon.isEmpty());
-    QTest::mouseClick(window.TreeView()->viewport(), Qt::LeftButton, {}, icon.center());
+    QTest::mouseClick(TreeView(window)->viewport(), Qt::LeftButton, {}, icon.center());
 }
 
 TEST(MainFormTest, FirstTickDetectsAndShowsTheWindowWithOneEmptyTile)
@@ -39,15 +39,15 @@ TEST(MainFormTest, FirstTickDetectsAndShowsTheWindowWithOneEmptyTile)
     EXPECT_TRUE(w.isVisible());
     EXPECT_FALSE(w.Tree().IsEmpty());
     EXPECT_TRUE(w.SensorsPanelVisible());
-    EXPECT_TRUE(w.Panel3()->text().isEmpty());
+    EXPECT_TRUE(Panel3(w)->text().isEmpty());
     ASSERT_EQ(w.Tiles().Count(), 1);
     EXPECT_TRUE(w.Tiles().At(0).IsEmpty());
-    EXPECT_TRUE(w.Timer1().isActive());
-    EXPECT_FALSE(w.TopPanel()->TimeLabel()->text().isEmpty());
+    EXPECT_TRUE(Timer1(w).isActive());
+    EXPECT_FALSE(TopPanel(w)->TimeLabel()->text().isEmpty());
 
     // the arrangement centres the tile in the 598 x 405 dashboard
     w.Tiles().Timer2Timer();
-    TileWidget* tile = w.SensorsPanel()->WidgetOf(w.Tiles().At(0));
+    TileWidget* tile = SensorsPanel(w)->WidgetOf(w.Tiles().At(0));
     ASSERT_TRUE(tile);
     EXPECT_EQ(tile->pos(), QPoint((598 % 128) / 2, (405 - 128) / 2));
     EXPECT_TRUE(tile->isVisible());
@@ -69,9 +69,9 @@ TEST(MainFormTest, SensorIconClicksFillAndEmptyATile)
     EXPECT_EQ(w.CurrentNode(), sensor);
 
     // the tree menu knows the tile now
-    w.TreeView()->setCurrentIndex(w.TreeView()->indexAt(w.TreeIconRect(sensor).center()));
+    TreeView(w)->setCurrentIndex(TreeView(w)->indexAt(w.TreeIconRect(sensor).center()));
     w.PopupMenu2Popup();
-    const QList<QAction*> items = w.TreeMenu()->actions();
+    const QList<QAction*> items = TreeMenu(w)->actions();
     EXPECT_FALSE(items[0]->isEnabled());  // Add
     EXPECT_TRUE(items[1]->isEnabled());   // Remove
     EXPECT_TRUE(items.last()->isEnabled());  // Properties...
@@ -83,7 +83,7 @@ TEST(MainFormTest, SensorIconClicksFillAndEmptyATile)
     EXPECT_EQ(sensor->ImageIndex(), kSensorIcon);
 
     // a click beside the icon toggles nothing
-    QTest::mouseClick(w.TreeView()->viewport(), Qt::LeftButton, {},
+    QTest::mouseClick(TreeView(w)->viewport(), Qt::LeftButton, {},
                       w.TreeIconRect(sensor).center() + QPoint(40, 0));
     EXPECT_TRUE(w.Tiles().At(0).IsEmpty());
 }
@@ -108,12 +108,12 @@ TEST(MainFormTest, WithoutAProviderTheMainAreaAsksForOne)
     EXPECT_TRUE(w.isVisible());
     EXPECT_TRUE(w.Tree().IsEmpty());
     EXPECT_FALSE(w.SensorsPanelVisible());
-    EXPECT_EQ(w.Panel3()->text(), QStringLiteral("Is any Hardware Monitoring tool running in background?"));
+    EXPECT_EQ(Panel3(w)->text(), QStringLiteral("Is any Hardware Monitoring tool running in background?"));
     EXPECT_EQ(w.Tiles().Count(), 1);
 
     // the dashboard menu: nothing to add from, one tile to delete
     w.PopupMenu1Popup();
-    const QList<QAction*> items = w.DashboardMenu()->actions();
+    const QList<QAction*> items = DashboardMenu(w)->actions();
     EXPECT_FALSE(items[0]->isEnabled());
     EXPECT_TRUE(items[2]->isEnabled());
     EXPECT_EQ(items[2]->text(), QStringLiteral("&Delete All..."));
@@ -127,7 +127,7 @@ TEST(MainFormTest, TreeExpansionFollowsTheMarksAndKeepsTheUsersChoices)
     TMainForm& w = f.window;
     w.Timer1Timer();
     HardwareTree& tree = w.Tree();
-    QTreeView* view = w.TreeView();
+    QTreeView* view = TreeView(w);
     std::vector<const TreeNode*> marked;
     std::vector<const TreeNode*> unmarked;
     for (int position = 0; position < tree.NodeCount(); ++position) {

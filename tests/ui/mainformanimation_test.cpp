@@ -27,15 +27,15 @@ TEST(MainFormAnimation, TheTimerRunsOnlyWhileABarMoves)
     w.FillDemoTiles(8);
     w.Timer1Timer();
     ASSERT_GT(w.AnimationSteps(), 1);
-    EXPECT_TRUE(w.Timer3().isActive()) << "the bars head for their first readings";
+    EXPECT_TRUE(Timer3(w).isActive()) << "the bars head for their first readings";
     for (int step = 0; step < w.AnimationSteps(); ++step)
-        w.Timer3Timer();
+        w.Timers().Timer3Timer();
     const std::vector<int> arrived = BarPositions(w);
 
     w.Timer1Timer();
     EXPECT_FALSE(w.Tiles().AnyTileAnimating());
-    EXPECT_FALSE(w.Timer3().isActive()) << "every bar stands at its reading";
-    w.Timer3Timer();
+    EXPECT_FALSE(Timer3(w).isActive()) << "every bar stands at its reading";
+    w.Timers().Timer3Timer();
     EXPECT_EQ(BarPositions(w), arrived) << "a step then moves nothing";
 
     // a tile that gets a sensor starts its bar at once, between two polls
@@ -51,20 +51,20 @@ TEST(MainFormAnimation, TheTimerRunsOnlyWhileABarMoves)
     w.Tiles().Assign(tile);
     tile.OnChangeDisplayType(dtText, false);
     EXPECT_FALSE(tile.Animating()) << "a text tile takes no steps";
-    EXPECT_FALSE(w.Timer3().isActive());
+    EXPECT_FALSE(Timer3(w).isActive());
     tile.OnChangeDisplayType(dtProgress, false);
     EXPECT_TRUE(tile.Animating());
-    EXPECT_TRUE(w.Timer3().isActive());
+    EXPECT_TRUE(Timer3(w).isActive());
 
     // nothing shown, nothing stepped by the timer: only the poll runs
     w.hide();
-    w.Timer3Timer();
-    EXPECT_FALSE(w.Timer3().isActive());
+    w.Timers().Timer3Timer();
+    EXPECT_FALSE(Timer3(w).isActive());
     w.Timer1Timer();
-    EXPECT_TRUE(w.Timer1().isActive());
-    EXPECT_FALSE(w.Timer3().isActive());
+    EXPECT_TRUE(Timer1(w).isActive());
+    EXPECT_FALSE(Timer3(w).isActive());
     w.show();
-    EXPECT_TRUE(w.Timer3().isActive()) << "shown again, the bar goes on";
+    EXPECT_TRUE(Timer3(w).isActive()) << "shown again, the bar goes on";
 }
 
 TEST(MainFormAnimation, AHiddenWindowTakesTheStepsItSkippedBeforeTheNextPoll)
@@ -75,9 +75,9 @@ TEST(MainFormAnimation, AHiddenWindowTakesTheStepsItSkippedBeforeTheNextPoll)
     w.FillDemoTiles(8);
     w.hide();
     w.Timer1Timer();  // new targets from zero, while hidden
-    ASSERT_FALSE(w.Timer3().isActive());
+    ASSERT_FALSE(Timer3(w).isActive());
     const std::vector<int> start = BarPositions(w);
-    QTest::qWait(w.Timer3().interval() * 3 + 10);
+    QTest::qWait(Timer3(w).interval() * 3 + 10);
     w.show();  // the steps that fell due are taken now
     EXPECT_NE(BarPositions(w), start);
 }

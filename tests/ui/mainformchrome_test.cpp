@@ -74,22 +74,22 @@ TEST(MainFormChrome, TreeToggleMovesTheLeftEdgeByTreeAndSplitter)
 {
     ShownWindow f;
     TMainForm& w = f.window;
-    ASSERT_EQ(w.TreeView()->width(), 149);
+    ASSERT_EQ(TreeView(w)->width(), 149);
     const QRect before = w.geometry();
-    const int dashboardLeft = w.SensorsPanel()->mapToGlobal(QPoint(0, 0)).x();
+    const int dashboardLeft = SensorsPanel(w)->mapToGlobal(QPoint(0, 0)).x();
 
-    w.Launcher()->SpeedButton(3)->click();
+    Launcher(w)->SpeedButton(3)->click();
     QCoreApplication::processEvents();
-    EXPECT_TRUE(w.TreeView()->isHidden());
-    EXPECT_FALSE(w.Launcher()->SpeedButton(3)->isChecked());
+    EXPECT_TRUE(TreeView(w)->isHidden());
+    EXPECT_FALSE(Launcher(w)->SpeedButton(3)->isChecked());
     EXPECT_EQ(w.geometry(), before.adjusted(153, 0, 0, 0));
-    EXPECT_EQ(w.SensorsPanel()->mapToGlobal(QPoint(0, 0)).x(), dashboardLeft);
+    EXPECT_EQ(SensorsPanel(w)->mapToGlobal(QPoint(0, 0)).x(), dashboardLeft);
 
-    w.Launcher()->SpeedButton(3)->click();
+    Launcher(w)->SpeedButton(3)->click();
     QCoreApplication::processEvents();
-    EXPECT_FALSE(w.TreeView()->isHidden());
+    EXPECT_FALSE(TreeView(w)->isHidden());
     EXPECT_EQ(w.geometry(), before);
-    EXPECT_EQ(w.TreeView()->width(), 149);
+    EXPECT_EQ(TreeView(w)->width(), 149);
     EXPECT_EQ(w.SavedTreeWidth, 149);
 }
 
@@ -100,10 +100,10 @@ TEST(MainFormChrome, TogglesOfAHiddenWindowKeepItsBounds)
     const QRect before = w.geometry();
     w.SpeedButton3Click();
     w.SpeedButton5Click();
-    EXPECT_TRUE(w.TreeView()->isHidden());
-    EXPECT_TRUE(w.TopPanel()->isHidden());
+    EXPECT_TRUE(TreeView(w)->isHidden());
+    EXPECT_TRUE(TopPanel(w)->isHidden());
     EXPECT_EQ(w.geometry(), before);
-    EXPECT_FALSE(w.Launcher()->SpeedButton(5)->isChecked());
+    EXPECT_FALSE(Launcher(w)->SpeedButton(5)->isChecked());
 }
 
 TEST(MainFormChrome, TitleToggleChangesTheHeight)
@@ -111,11 +111,11 @@ TEST(MainFormChrome, TitleToggleChangesTheHeight)
     ShownWindow f;
     TMainForm& w = f.window;
     const QRect before = w.geometry();
-    w.Launcher()->SpeedButton(5)->click();
+    Launcher(w)->SpeedButton(5)->click();
     EXPECT_EQ(w.geometry(), before.adjusted(0, 0, 0, -TitleStrip::kHeight));
-    EXPECT_TRUE(w.SensorsPanel()->Timer2().isActive());  // re-arranged after the resize
+    EXPECT_TRUE(SensorsPanel(w)->Timer2().isActive());  // re-arranged after the resize
     EXPECT_TRUE(w.Tiles().ArrangeEnabled);
-    w.Launcher()->SpeedButton(5)->click();
+    Launcher(w)->SpeedButton(5)->click();
     EXPECT_EQ(w.geometry(), before);
 }
 
@@ -125,7 +125,7 @@ TEST(MainFormChrome, SplitterDragWidensTheWindow)
     TMainForm& w = f.window;
     w.SavedTreeWidth = 120;  // as if the dashboard file had restored another width first
     const QRect before = w.geometry();
-    w.Splitter()->setSizes({169, w.Splitter()->width() - 169 - TMainForm::kSplitterWidth});
+    Splitter(w)->setSizes({169, Splitter(w)->width() - 169 - TMainForm::kSplitterWidth});
     w.Splitter1Moved();
     QCoreApplication::processEvents();
     EXPECT_EQ(w.geometry().width(), before.width() + 169 - 120);
@@ -144,7 +144,7 @@ TEST(MainFormChrome, MaximizingRemovesTheFrameAndPressesDoNotMove)
     EXPECT_EQ(w.layout()->contentsMargins(), QMargins());
 
     const QPoint at = w.pos();
-    QLabel* centre = w.TopPanel()->CentreLabel();
+    QLabel* centre = TopPanel(w)->CentreLabel();
     QTest::mousePress(centre, Qt::LeftButton, {}, QPoint(5, 5));
     QTest::mouseMove(centre, QPoint(60, 40));
     QTest::mouseRelease(centre, Qt::LeftButton, {}, QPoint(60, 40));
@@ -164,7 +164,7 @@ TEST(MainFormChrome, SidePanelMenuAndDoubleClickOnTheDashboard)
     ShownWindow f;
     TMainForm& w = f.window;
     w.PopupMenu3Popup();
-    const QList<QAction*> items = w.SidePanelMenu()->actions();
+    const QList<QAction*> items = SidePanelMenu(w)->actions();
     ASSERT_EQ(items.size(), 11);
     EXPECT_EQ(items[0]->text(), QStringLiteral("&Maximized"));
     EXPECT_FALSE(items[0]->isChecked());
@@ -180,15 +180,15 @@ TEST(MainFormChrome, SidePanelMenuAndDoubleClickOnTheDashboard)
 
     w.SetSidePanelOnRight(true);
     QCoreApplication::processEvents();
-    EXPECT_GT(w.Launcher()->x(), w.SensorsPanel()->mapTo(&w, QPoint(0, 0)).x());
+    EXPECT_GT(Launcher(w)->x(), SensorsPanel(w)->mapTo(&w, QPoint(0, 0)).x());
 
     w.SidePanelToggle();
     w.PopupMenu3Popup();
     EXPECT_FALSE(items[3]->isChecked());
     EXPECT_FALSE(items[4]->isEnabled());
 
-    QTest::mouseDClick(w.SensorsPanel()->ScrollBox()->viewport(), Qt::LeftButton, {}, QPoint(3, 3));
-    EXPECT_FALSE(w.Launcher()->isHidden());
+    QTest::mouseDClick(SensorsPanel(w)->ScrollBox()->viewport(), Qt::LeftButton, {}, QPoint(3, 3));
+    EXPECT_FALSE(Launcher(w)->isHidden());
 }
 
 TEST(MainFormChrome, DraggingTheStripMovesAWindowWithoutWindowManager)
@@ -196,7 +196,7 @@ TEST(MainFormChrome, DraggingTheStripMovesAWindowWithoutWindowManager)
     ShownWindow f;
     TMainForm& w = f.window;
     const QPoint at = w.pos();
-    QLabel* computer = w.TopPanel()->ComputerLabel();
+    QLabel* computer = TopPanel(w)->ComputerLabel();
     QTest::mousePress(computer, Qt::LeftButton, {}, QPoint(5, 5));
     QTest::mouseMove(computer, QPoint(45, 25));
     QTest::mouseRelease(computer, Qt::LeftButton, {}, QPoint(45, 25));
@@ -228,7 +228,7 @@ TEST(MainFormChrome, ChartColourItemPicksThePenColour)
         return QColor(0x10, 0x80, 0x20);
     };
     w.PopupMenu3Popup();
-    w.SidePanelMenu()->actions().at(8)->trigger();
+    SidePanelMenu(w)->actions().at(8)->trigger();
     QCoreApplication::processEvents();
     EXPECT_EQ(offered, ToQColor(pen));
     EXPECT_TRUE(w.Theme().CustomThemeActive);

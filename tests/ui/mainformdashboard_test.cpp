@@ -44,7 +44,7 @@ TEST(MainFormDashboard, SaveQuitAndStartAgainBringsEverythingBack)
     w.Timer1Timer();
     w.FillDemoTiles(6);
     w.Tiles().At(2).SetCustomName(QStringLiteral("Mine"));
-    w.Launcher()->SpeedButton(6)->click();  // switching off, Light → Dark
+    Launcher(w)->SpeedButton(6)->click();  // switching off, Light → Dark
     w.SetWindowBounds(QRect(120, 90, 900, 520));
     w.SetTreeWidth(190);
     w.SpeedButton5Click();  // title strip hidden
@@ -68,8 +68,8 @@ TEST(MainFormDashboard, SaveQuitAndStartAgainBringsEverythingBack)
     EXPECT_EQ(again.windowTitle(), QStringLiteral("Gaugeloft"));
     EXPECT_EQ(again.WindowBounds(), w.WindowBounds());
     EXPECT_EQ(again.TreeWidth(), 190);
-    EXPECT_TRUE(again.TopPanel()->isHidden());
-    EXPECT_FALSE(again.Launcher()->SpeedButton(5)->isChecked());
+    EXPECT_TRUE(TopPanel(again)->isHidden());
+    EXPECT_FALSE(Launcher(again)->SpeedButton(5)->isChecked());
     EXPECT_TRUE(again.SidePanelOnRight());
     EXPECT_TRUE(again.isVisible());
 }
@@ -82,7 +82,7 @@ TEST(MainFormDashboard, SaveButtonsWriteAndAFailedWriteKeepsTheOldFile)
     f.desktop.showError = [&](const QString& text) { errors << text; };
     w.Timer1Timer();
 
-    w.Launcher()->SpeedButton(4)->click();
+    Launcher(w)->SpeedButton(4)->click();
     const QByteArray saved = Contents(SavedFile(f));
     ASSERT_FALSE(saved.isEmpty());
     EXPECT_TRUE(errors.isEmpty());
@@ -92,14 +92,14 @@ TEST(MainFormDashboard, SaveButtonsWriteAndAFailedWriteKeepsTheOldFile)
         *why = QStringLiteral("No space left on device");
         return false;
     };
-    w.SidePanelMenu()->actions().at(6)->trigger();  // "&Save View"
+    SidePanelMenu(w)->actions().at(6)->trigger();  // "&Save View"
     QCoreApplication::processEvents();
     ASSERT_EQ(errors.size(), 1);
     EXPECT_EQ(errors[0], QStringLiteral("Unable to write to ") + SavedFile(f) + QStringLiteral("\nNo space left on device"));
     EXPECT_EQ(Contents(SavedFile(f)), saved);
 
     f.desktop.writeFile = nullptr;
-    w.DashboardMenu()->actions().last()->trigger();  // the dashboard menu's "&Save View"
+    DashboardMenu(w)->actions().last()->trigger();  // the dashboard menu's "&Save View"
     QCoreApplication::processEvents();
     EXPECT_NE(Contents(SavedFile(f)), saved);
 }
@@ -140,7 +140,7 @@ TEST(MainFormDashboard, TreeKeepsItsWidthOnceShown)
     MainFormFixture f(Example("desktop.json"));
     f.window.Timer1Timer();
     QTest::qWait(500);
-    EXPECT_EQ(f.window.TreeView()->width(), 149);
+    EXPECT_EQ(TreeView(f.window)->width(), 149);
     EXPECT_EQ(f.window.size(), QSize(792, 449));
 }
 
@@ -173,7 +173,7 @@ TEST(MainFormDashboard, SaveOnAFullDiskShowsTheReason)
     const QByteArray saved = Contents(SavedFile(f));
     disk.Fill();
     w.FillDemoTiles(8);
-    w.Launcher()->SpeedButton(4)->click();
+    Launcher(w)->SpeedButton(4)->click();
     ASSERT_EQ(errors.size(), 1);
     EXPECT_EQ(errors[0], "Unable to write to " + SavedFile(f) + "\n" + disk.ExpectedReason());
     EXPECT_EQ(Contents(SavedFile(f)), saved);

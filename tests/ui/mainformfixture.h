@@ -3,11 +3,18 @@
 // The main window on a snapshot file from examples/, as the program sets it up.
 
 #include "platform/sourcehub.h"
+#include "ui/dashboardarea.h"
 #include "ui/desktopservices.h"
+#include "ui/launcherpanel.h"
 #include "ui/mainform.h"
+#include "ui/titlestrip.h"
 
-#include <QDir>
-#include <QFileInfo>
+#include <QLabel>
+#include <QMenu>
+#include <QSplitter>
+#include <QTimer>
+#include <QTreeView>
+#include <gtest/gtest.h>
 #include <QTemporaryDir>
 
 namespace gaugeloft {
@@ -62,6 +69,27 @@ struct TestDesktop : SystemDesktop {
         return writeFile ? writeFile(path, data, reason) : SystemDesktop::WriteFile(path, data, reason);
     }
 };
+
+// The window's parts, found by their object names.
+template <typename T>
+T* Part(const QObject& window, const char* name)
+{
+    T* part = window.findChild<T*>(QString::fromLatin1(name));
+    EXPECT_TRUE(part) << "no " << name;
+    return part;
+}
+inline QTreeView* TreeView(const TMainForm& w) { return Part<QTreeView>(w, "TreeView1"); }
+inline DashboardArea* SensorsPanel(const TMainForm& w) { return Part<DashboardArea>(w, "SensorsPanel"); }
+inline LauncherPanel* Launcher(const TMainForm& w) { return Part<LauncherPanel>(w, "LauncherPanel"); }
+inline TitleStrip* TopPanel(const TMainForm& w) { return Part<TitleStrip>(w, "TopPanel"); }
+inline QLabel* Panel3(const TMainForm& w) { return Part<QLabel>(w, "Panel3"); }
+inline QSplitter* Splitter(const TMainForm& w) { return Part<QSplitter>(w, "Splitter1"); }
+inline QMenu* DashboardMenu(const TMainForm& w) { return Part<QMenu>(w, "PopupMenu1"); }
+inline QMenu* TreeMenu(const TMainForm& w) { return Part<QMenu>(w, "PopupMenu2"); }
+inline QMenu* SidePanelMenu(const TMainForm& w) { return Part<QMenu>(w, "PopupMenu3"); }
+inline QMenu* TrayMenu(const TMainForm& w) { return Part<QMenu>(w, "PopupMenu4"); }
+inline QTimer& Timer1(const TMainForm& w) { return *Part<QTimer>(w, "Timer1"); }
+inline QTimer& Timer3(const TMainForm& w) { return *Part<QTimer>(w, "Timer3"); }
 
 struct MainFormFixture {
     virtual ~MainFormFixture() = default;

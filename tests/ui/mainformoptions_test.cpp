@@ -60,7 +60,7 @@ struct WithOptions : MainFormFixture {
 TEST(MainFormOptions, StartupTakesTheStoredOptionsAndTheFirstOkAlwaysDetects)
 {
     WithOptions f;
-    EXPECT_EQ(f.window.Timer3().interval(), 40);
+    EXPECT_EQ(Timer3(f.window).interval(), 40);
     EXPECT_FALSE(f.window.KeepInTray);
     EXPECT_EQ(f.provider.CurrentProvider, 0);
 
@@ -71,7 +71,7 @@ TEST(MainFormOptions, StartupTakesTheStoredOptionsAndTheFirstOkAlwaysDetects)
 
     f.OkWith([](TOptionsForm& o) { o.RateList()->setCurrentIndex(1); });
     EXPECT_EQ(f.detections, 2);
-    EXPECT_EQ(f.window.Timer3().interval(), 100);
+    EXPECT_EQ(Timer3(f.window).interval(), 100);
 
     f.OkWith([](TOptionsForm& o) {
         o.KeepInTrayBox()->setChecked(true);

@@ -58,17 +58,17 @@ void ExpectTileColours(const TSensorFrame& tile, const ThemePalette& p)
 void ExpectWindowColours(TMainForm& w, const ThemePalette& p)
 {
     EXPECT_EQ(w.palette().color(QPalette::Window), ToQColor(p.ChromeColor));
-    EXPECT_EQ(w.Launcher()->palette().color(QPalette::Window), ToQColor(p.ChromeColor));
-    EXPECT_EQ(w.TopPanel()->palette().color(QPalette::Window), ToQColor(p.ChromeColor));
-    EXPECT_EQ(w.TreeView()->palette().color(QPalette::Base), ToQColor(p.TreeColor));
-    EXPECT_EQ(w.TreeView()->palette().color(QPalette::Text), ToQColor(p.TextColor));
-    EXPECT_EQ(w.Panel3()->palette().color(QPalette::Window), ToQColor(p.BackColor));
-    EXPECT_EQ(TextColorOf(w.Panel3()), ToQColor(p.TextColor));
-    EXPECT_EQ(TextColorOf(w.TopPanel()->SensorsLabel()), ToQColor(p.DimTextColor));
-    EXPECT_EQ(TextColorOf(w.TopPanel()->TimeSeparatorLabel()), ToQColor(p.DimTextColor));
-    EXPECT_EQ(TextColorOf(w.TopPanel()->CentreLabel()), ToQColor(p.BackColor));
-    EXPECT_EQ(TextColorOf(w.TopPanel()->ComputerLabel()), ToQColor(p.TextColor));
-    EXPECT_EQ(TextColorOf(w.TopPanel()->TimeLabel()), ToQColor(p.TextColor));
+    EXPECT_EQ(Launcher(w)->palette().color(QPalette::Window), ToQColor(p.ChromeColor));
+    EXPECT_EQ(TopPanel(w)->palette().color(QPalette::Window), ToQColor(p.ChromeColor));
+    EXPECT_EQ(TreeView(w)->palette().color(QPalette::Base), ToQColor(p.TreeColor));
+    EXPECT_EQ(TreeView(w)->palette().color(QPalette::Text), ToQColor(p.TextColor));
+    EXPECT_EQ(Panel3(w)->palette().color(QPalette::Window), ToQColor(p.BackColor));
+    EXPECT_EQ(TextColorOf(Panel3(w)), ToQColor(p.TextColor));
+    EXPECT_EQ(TextColorOf(TopPanel(w)->SensorsLabel()), ToQColor(p.DimTextColor));
+    EXPECT_EQ(TextColorOf(TopPanel(w)->TimeSeparatorLabel()), ToQColor(p.DimTextColor));
+    EXPECT_EQ(TextColorOf(TopPanel(w)->CentreLabel()), ToQColor(p.BackColor));
+    EXPECT_EQ(TextColorOf(TopPanel(w)->ComputerLabel()), ToQColor(p.TextColor));
+    EXPECT_EQ(TextColorOf(TopPanel(w)->TimeLabel()), ToQColor(p.TextColor));
 }
 
 TEST(MainFormThemes, CaptionBeforeAndAfterTheDashboardIsRead)
@@ -76,7 +76,7 @@ TEST(MainFormThemes, CaptionBeforeAndAfterTheDashboardIsRead)
     MainFormFixture f(Example("desktop.json"));
     TMainForm& w = f.window;
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Gaugeloft - [Auto]"));
-    EXPECT_TRUE(w.Launcher()->SpeedButton(7)->isChecked());
+    EXPECT_TRUE(Launcher(w)->SpeedButton(7)->isChecked());
     EXPECT_EQ(w.Theme().CurrentTheme, thLight);
     w.Poll().Now = [] { return QDateTime(QDate(2026, 12, 10), QTime(22, 15, 40)); };
     w.Timer1Timer();  // the dashboard is read: switching on, a check pending
@@ -87,7 +87,7 @@ TEST(MainFormThemes, CaptionBeforeAndAfterTheDashboardIsRead)
     ExpectWindowColours(w, PresetPalette(thDark));
 
     // turning switching off by its button falls back to Light
-    w.Launcher()->SpeedButton(7)->click();
+    Launcher(w)->SpeedButton(7)->click();
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Gaugeloft"));
     EXPECT_EQ(w.Theme().CurrentTheme, thLight);
 }
@@ -105,7 +105,7 @@ TEST(MainFormThemes, EveryTileSurfaceFollowsThePalette)
     ASSERT_TRUE(pie);
 
     for (const int clicks : {1, 2, 3}) {
-        w.Launcher()->SpeedButton(6)->click();
+        Launcher(w)->SpeedButton(6)->click();
         SCOPED_TRACE(clicks);
         const ThemePalette& p = PresetPalette(w.Theme().CurrentTheme);
         ExpectWindowColours(w, p);
@@ -135,7 +135,7 @@ TEST(MainFormThemes, CancelledColourDialogKeepsThePreset)
     w.SpeedButton10Click();
     EXPECT_EQ(offered, ToQColor(PresetPalette(thLight).TileColor));
     EXPECT_FALSE(w.Theme().CustomThemeActive);
-    EXPECT_FALSE(w.Launcher()->SpeedButton(7)->isChecked());  // the fallback was selected
+    EXPECT_FALSE(Launcher(w)->SpeedButton(7)->isChecked());  // the fallback was selected
 }
 
 } // namespace

@@ -91,13 +91,13 @@ TEST(MainFormTray, TrayMenuAndTaskbarOption)
 {
     TrayWindow f(true, false);
     TMainForm& w = f.window;
-    const QList<QAction*> items = w.TrayMenu()->actions();
+    const QList<QAction*> items = TrayMenu(w)->actions();
     ASSERT_EQ(items.size(), 3);
     EXPECT_EQ(items[0]->text(), QStringLiteral("&Show..."));
     EXPECT_TRUE(items[1]->isSeparator());
     EXPECT_EQ(items[2]->text(), QStringLiteral("E&xit"));
     EXPECT_EQ(w.TrayIcon()->toolTip(), QStringLiteral("Gaugeloft"));
-    EXPECT_EQ(w.TrayIcon()->contextMenu(), w.TrayMenu());
+    EXPECT_EQ(w.TrayIcon()->contextMenu(), TrayMenu(w));
     EXPECT_FALSE(w.TrayIcon()->icon().isNull());
 
     ASSERT_FALSE(f.taskbarCalls.empty());  // applied when the window was shown

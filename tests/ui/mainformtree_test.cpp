@@ -24,7 +24,7 @@ struct TreeWindow : MainFormFixture {
         window.Timer1Timer();
         sensor = FirstFreeSensor(window.Tree());
         for (const TreeNode* up = sensor ? sensor->Parent() : nullptr; up; up = up->Parent())
-            window.TreeView()->expand(window.TreeIndexOf(up));
+            TreeView(window)->expand(window.TreeIndexOf(up));
     }
     TreeNode* sensor = nullptr;
 };
@@ -36,7 +36,7 @@ TEST(MainFormTree, SpaceAndEnterAddAndRemoveTheTile)
     TMainForm& w = f.window;
     ASSERT_TRUE(f.sensor);
     const QString id = f.sensor->Data()->Identifier;
-    QTreeView* view = w.TreeView();
+    QTreeView* view = TreeView(w);
     view->setFocus();
     view->setCurrentIndex(w.TreeIndexOf(f.sensor));
     for (const Qt::Key key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter}) {
@@ -65,9 +65,9 @@ TEST(MainFormTree, SensorRowsAreCheckableForAssistiveTechnology)
     const QModelIndex row = w.TreeIndexOf(f.sensor);
     EXPECT_TRUE(row.flags().testFlag(Qt::ItemIsUserCheckable));
     EXPECT_FALSE(w.TreeIndexOf(f.sensor->Parent()).flags().testFlag(Qt::ItemIsUserCheckable));
-    EXPECT_EQ(w.TreeView()->model()->headerData(0, Qt::Horizontal).toString(), SensorTreeIconModel::kHeader);
+    EXPECT_EQ(TreeView(w)->model()->headerData(0, Qt::Horizontal).toString(), SensorTreeIconModel::kHeader);
 
-    QAccessibleInterface* tree = QAccessible::queryAccessibleInterface(w.TreeView());
+    QAccessibleInterface* tree = QAccessible::queryAccessibleInterface(TreeView(w));
     ASSERT_TRUE(tree);
     const auto cellOf = [&](const QModelIndex& index) -> QAccessibleInterface* {
         QAccessibleTableInterface* table = tree->tableInterface();
@@ -85,7 +85,7 @@ TEST(MainFormTree, SensorRowsAreCheckableForAssistiveTechnology)
     ASSERT_TRUE(cell);
     EXPECT_TRUE(cell->state().checkable);
     EXPECT_FALSE(cell->state().checked);
-    w.TreeView()->model()->setData(row, Qt::Checked, Qt::CheckStateRole);  // what a toggle asks
+    TreeView(w)->model()->setData(row, Qt::Checked, Qt::CheckStateRole);  // what a toggle asks
     EXPECT_GE(w.Tiles().FindTileBySensor(f.sensor->Data()->Identifier), 0);
     EXPECT_TRUE(cellOf(w.TreeIndexOf(f.sensor))->state().checked);
     for (int c = 0; c < tree->childCount(); ++c) {
@@ -101,7 +101,7 @@ TEST(MainFormTree, CutOffRowsShowTheirTextAsATooltip)
 {
     TreeWindow f;
     TMainForm& w = f.window;
-    QTreeView* view = w.TreeView();
+    QTreeView* view = TreeView(w);
     ASSERT_TRUE(f.sensor);
     view->scrollTo(w.TreeIndexOf(f.sensor));
     const QModelIndex row = w.TreeIndexOf(f.sensor);

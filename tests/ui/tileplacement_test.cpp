@@ -23,7 +23,7 @@ void ExpectNoOverlap(TMainForm& w, int added)
 {
     std::vector<std::pair<int, QRect>> rects;  // list position, place
     for (int i = 0; i < w.Tiles().Count(); ++i) {
-        TileWidget* widget = w.SensorsPanel()->WidgetOf(w.Tiles().At(i));
+        TileWidget* widget = SensorsPanel(w)->WidgetOf(w.Tiles().At(i));
         ASSERT_TRUE(widget);
         if (!widget->isHidden())
             rects.emplace_back(i, widget->geometry());
@@ -53,14 +53,14 @@ TEST(TilePlacement, TilesAddedOneByOneNeverOverlap)
         QCoreApplication::processEvents();
         w.Tiles().Timer2Timer();
         for (int added = 2; added <= 14; ++added) {
-            w.Launcher()->SpeedButton(2)->click();  // "Adds a new tile to the Dashboard."
+            Launcher(w)->SpeedButton(2)->click();  // "Adds a new tile to the Dashboard."
             QCoreApplication::processEvents();
             ExpectNoOverlap(w, added);
             w.Tiles().Timer2Timer();  // the arrangement, 200 ms later
             QCoreApplication::processEvents();
             ExpectNoOverlap(w, added);
             for (int i = 0; i < w.Tiles().Count(); ++i)
-                EXPECT_FALSE(w.SensorsPanel()->WidgetOf(w.Tiles().At(i))->isHidden()) << "after the arrangement";
+                EXPECT_FALSE(SensorsPanel(w)->WidgetOf(w.Tiles().At(i))->isHidden()) << "after the arrangement";
         }
     }
 }
@@ -75,23 +75,23 @@ TEST(TilePlacement, ATileThatBringsTheScrollBarIsShownAndScrolledToByTheArrangem
     w.Timer1Timer();
     QCoreApplication::processEvents();
     w.Tiles().Timer2Timer();
-    QScrollArea* box = w.SensorsPanel()->ScrollBox();
+    QScrollArea* box = SensorsPanel(w)->ScrollBox();
     bool sawTheBarCome = false;
     for (int added = 2; added <= 12 && !sawTheBarCome; ++added) {
         const bool barBefore = box->verticalScrollBar()->isVisible();
-        w.Launcher()->SpeedButton(2)->click();
+        Launcher(w)->SpeedButton(2)->click();
         QCoreApplication::processEvents();
         TSensorFrame& last = w.Tiles().At(w.Tiles().Count() - 1);
-        TileWidget* widget = w.SensorsPanel()->WidgetOf(last);
+        TileWidget* widget = SensorsPanel(w)->WidgetOf(last);
         if (box->verticalScrollBar()->isVisible() == barBefore) {
-            EXPECT_EQ(widget->isHidden(), w.SensorsPanel()->ArrangementTimerActive()) << added;
+            EXPECT_EQ(widget->isHidden(), SensorsPanel(w)->ArrangementTimerActive()) << added;
             w.Tiles().Timer2Timer();
             continue;
         }
         sawTheBarCome = true;
         SCOPED_TRACE(added);
         EXPECT_TRUE(widget->isHidden()) << "hidden until the arrangement";
-        EXPECT_TRUE(w.SensorsPanel()->ArrangementTimerActive());
+        EXPECT_TRUE(SensorsPanel(w)->ArrangementTimerActive());
         w.Tiles().Timer2Timer();
         QCoreApplication::processEvents();
         EXPECT_FALSE(widget->isHidden());
@@ -113,14 +113,14 @@ TEST(TilePlacement, QuickAdditionsWithTheRealTimerNeverOverlap)
         w.Timer1Timer();
         QTest::qWait(250);
         for (int added = 2; added <= 12; ++added) {
-            w.Launcher()->SpeedButton(2)->click();
+            Launcher(w)->SpeedButton(2)->click();
             QTest::qWait(pause);
             ExpectNoOverlap(w, added);
         }
         QTest::qWait(300);
         ExpectNoOverlap(w, 12);
         for (int i = 0; i < w.Tiles().Count(); ++i)
-            EXPECT_FALSE(w.SensorsPanel()->WidgetOf(w.Tiles().At(i))->isHidden());
+            EXPECT_FALSE(SensorsPanel(w)->WidgetOf(w.Tiles().At(i))->isHidden());
     }
 }
 

@@ -74,9 +74,9 @@ TEST(TraySession, IconMenuAndReminderOnARealTray)
     QWidget* icon = EmbeddedTrayIcon();
     ASSERT_TRUE(icon);
     QTest::mouseClick(icon, Qt::RightButton, {}, icon->rect().center());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return w.TrayMenu()->isVisible(); }, 3000));
-    w.TrayMenu()->actions().first()->trigger();
-    w.TrayMenu()->hide();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return TrayMenu(w)->isVisible(); }, 3000));
+    TrayMenu(w)->actions().first()->trigger();
+    TrayMenu(w)->hide();
     EXPECT_TRUE(QTest::qWaitFor([&] { return w.isVisible(); }, 3000));
 
     // a double click on the icon sends it back to the tray, without a second balloon

@@ -84,7 +84,7 @@ TEST_F(TreeColumn, WidensLikeTheHeaderAndNeverShrinksOnAChange)
 TEST(TreeColumnWindow, TheWindowsTreeIsAsWideAsItsWidestShownRow)
 {
     MainFormFixture f(Example("desktop.json"));
-    QTreeView& view = *f.window.TreeView();
+    QTreeView& view = *TreeView(f.window);
     // the view's own measure, which sizing to contents uses
     const auto contents = [&] { return static_cast<QAbstractItemView&>(view).sizeHintForColumn(0); };
     f.window.Timer1Timer();  // detection: every group expanded
