@@ -6,6 +6,7 @@
 #include "ui/dialogfont.h"
 #include "ui/dashboardarea.h"
 #include "ui/launcherpanel.h"
+#include "ui/mainformfileview.h"
 #include "ui/tilepainter.h"
 #include "ui/tilewidget.h"
 #include "ui/treecolumnsizer.h"
@@ -76,6 +77,7 @@ TMainForm::TMainForm(ProviderState& provider, DesktopServices& desktop, QWidget*
     BuildMenus();
 
     // FormCreate
+    m_fileView = std::make_unique<MainFormFileView>(*this);
     m_timers = new WindowTimers([this] { return isVisible(); }, [this] { return SensorsPanelVisible(); }, this);
     m_tiles = std::make_unique<TTileList>(*this, *m_sensorsPanel);
     m_timers->SetTiles(m_tiles.get());

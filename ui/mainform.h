@@ -37,6 +37,7 @@ class QTreeView;
 namespace gaugeloft {
 
 class DashboardArea;
+class MainFormFileView;
 class TOptionsForm;
 class LauncherPanel;
 class TreeExpansion;
@@ -46,8 +47,7 @@ class TitleStrip;
 class TMainForm : public QWidget,
                   public PollWindow,
                   public TileHost,
-                  public ThemeView,
-                  public DashboardWindow {
+                  public ThemeView {
     Q_OBJECT
 public:
     static constexpr int kClientWidth = 784;
@@ -163,23 +163,8 @@ public:
     void PaintSurfaces() override;
     void ShowAutoSwitch(bool on) override;
 
-    // DashboardWindow
-    QRect WindowBounds() const override;
-    void SetWindowBounds(const QRect& bounds) override;
-    int TreeWidth() const override;
-    void SetTreeWidth(int width) override;
-    bool TreeVisible() const override;
-    void ToggleTree() override { SpeedButton3Click(); }
-    bool TitleVisible() const override;
-    void ToggleTitle() override { SpeedButton5Click(); }
-    int WindowStateNumber() const override;
-    bool SetWindowStateNumber(int state) override;
-    int SidePanelPlacement() const override;
-    bool SetSidePanelPlacement(int placement) override;
-    bool SidePanelVisible() const override;
-    void SetSidePanelVisible(bool visible) override;
-    void SetColorDialogColor(TColor color) override { m_colorDialogColor = color; }
-    void SyncToggleButtons() override;
+    // What the dashboard file reads and sets of the window.
+    DashboardWindow& FileView();
 
     // TileHost
     HardwareTree& Tree() override { return m_tree; }
@@ -207,6 +192,8 @@ protected:
     void leaveEvent(QEvent* event) override;
 
 private:
+    friend class MainFormFileView;
+
     void BuildWindow();
     void BuildMenus();
     void BuildChrome();
@@ -271,6 +258,7 @@ private:
     QPoint m_movePress;       // where a press on the chrome began, global
     bool m_movePressed = false;
 
+    std::unique_ptr<MainFormFileView> m_fileView;
     std::unique_ptr<TTileList> m_tiles;
     std::unique_ptr<PollCycle> m_poll;
     std::unique_ptr<TreeExpansion> m_expansion;  // which nodes the view shows expanded

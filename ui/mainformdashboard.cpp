@@ -2,6 +2,7 @@
 // on the user's command, reading at start-up, and the tile properties dialog.
 
 #include "ui/mainform.h"
+#include "ui/mainformfileview.h"
 
 #include "ui/dashboardarea.h"
 #include "ui/launcherpanel.h"
@@ -33,7 +34,7 @@ constexpr int kLargestSide = 16384;
 void TMainForm::LoadDashboard()
 {
     const QString error =
-        gaugeloft::LoadDashboard(m_dashboardLocation, {*this, m_theme, *m_tiles, m_provider.CurrentProvider});
+        gaugeloft::LoadDashboard(m_dashboardLocation, {*m_fileView, m_theme, *m_tiles, m_provider.CurrentProvider});
     // Told once the poll tick that reads the file has ended: a message box waits for the user.
     if (!error.isEmpty())
         QMetaObject::invokeMethod(this, [this, error] { m_desktop.ShowError(this, error); }, Qt::QueuedConnection);
@@ -42,7 +43,7 @@ void TMainForm::LoadDashboard()
 bool TMainForm::SaveDashboard()
 {
     const QString error = gaugeloft::SaveDashboard(
-        m_dashboardLocation, {*this, m_theme, *m_tiles, m_provider.CurrentProvider},
+        m_dashboardLocation, {*m_fileView, m_theme, *m_tiles, m_provider.CurrentProvider},
         [this](const QString& path, const QByteArray& data, QString* reason) {
             return m_desktop.WriteFile(path, data, reason);
         });
@@ -52,20 +53,26 @@ bool TMainForm::SaveDashboard()
     return false;
 }
 
-// ---- what the file sets
+// ---- what the file reads and sets of the window
 
-QRect TMainForm::WindowBounds() const
+DashboardWindow& TMainForm::FileView()
+{
+    return *m_fileView;
+}
+
+QRect MainFormFileView::WindowBounds() const
 {
     // a maximized window is saved with the place it returns to
-    return isMaximized() || isMinimized() ? normalGeometry() : geometry();
+    return m_form.isMaximized() || m_form.isMinimized() ? m_form.normalGeometry() : m_form.geometry();
 }
 
 // A saved place on a screen that is gone would leave the window out of reach: then it is
 // centred on the primary screen.
-void TMainForm::SetWindowBounds(const QRect& bounds)
+void MainFormFileView::SetWindowBounds(const QRect& bounds)
 {
-    QRect wanted(bounds.topLeft(), QSize(std::clamp(bounds.width(), minimumSizeHint().width(), kLargestSide),
-                                         std::clamp(bounds.height(), minimumSizeHint().height(), kLargestSide)));
+    const QSize least = m_form.minimumSizeHint();
+    QRect wanted(bounds.topLeft(), QSize(std::clamp(bounds.width(), least.width(), kLargestSide),
+                                         std::clamp(bounds.height(), least.height(), kLargestSide)));
     // reachable: some of its title strip lies on a screen, to be dragged by
     const QRect strip(wanted.topLeft(), QSize(wanted.width(), TitleStrip::kHeight));
     bool reachable = false;
@@ -78,59 +85,60 @@ void TMainForm::SetWindowBounds(const QRect& bounds)
                                       area.top() + (area.height() - wanted.height()) / 2));
         }
     }
-    setGeometry(wanted);
-    layout()->activate();
+    m_form.setGeometry(wanted);
+    m_form.layout()->activate();
 }
 
-int TMainForm::TreeWidth() const
+int MainFormFileView::TreeWidth() const
 {
-    return m_treeView->isHidden() ? SavedTreeWidth : m_splitter->sizes().value(0, SavedTreeWidth);
+    const int saved = m_form.SavedTreeWidth;
+    return m_form.m_treeView->isHidden() ? saved : m_form.m_splitter->sizes().value(0, saved);
 }
 
-void TMainForm::SetTreeWidth(int width)
+void MainFormFileView::SetTreeWidth(int width)
 {
     if (width == TreeWidth()) {
-        SavedTreeWidth = width;
+        m_form.SavedTreeWidth = width;
         return;
     }
-    const int total = m_splitter->width() - m_splitter->handleWidth();
-    width = std::max(width, m_treeView->minimumWidth());
-    m_splitter->setSizes({width, std::max(total - width, 0)});
-    SavedTreeWidth = width;
+    const int total = m_form.m_splitter->width() - m_form.m_splitter->handleWidth();
+    width = std::max(width, m_form.m_treeView->minimumWidth());
+    m_form.m_splitter->setSizes({width, std::max(total - width, 0)});
+    m_form.SavedTreeWidth = width;
 }
 
-bool TMainForm::TreeVisible() const
+bool MainFormFileView::TreeVisible() const
 {
-    return !m_treeView->isHidden();
+    return !m_form.m_treeView->isHidden();
 }
 
-bool TMainForm::TitleVisible() const
+bool MainFormFileView::TitleVisible() const
 {
-    return !m_topPanel->isHidden();
+    return !m_form.m_topPanel->isHidden();
 }
 
-int TMainForm::WindowStateNumber() const
+int MainFormFileView::WindowStateNumber() const
 {
-    if (isMinimized())
+    if (m_form.isMinimized())
         return 1;
-    return isMaximized() ? 2 : 0;
+    return m_form.isMaximized() ? 2 : 0;
 }
 
-bool TMainForm::SetWindowStateNumber(int state)
+bool MainFormFileView::SetWindowStateNumber(int state)
 {
     switch (state) {
     case 0:
-        if (isMaximized())
-            MaximizeToggle();
-        setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
+        if (m_form.isMaximized())
+            m_form.MaximizeToggle();
+        m_form.setWindowState(m_form.windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
         return true;
     case 1:
-        setWindowState(windowState() | Qt::WindowMinimized);
+        m_form.setWindowState(m_form.windowState() | Qt::WindowMinimized);
         return true;
     case 2:
-        if (!isMaximized()) {
-            SetFrameWidth(0);
-            setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowMaximized);
+        if (!m_form.isMaximized()) {
+            m_form.SetFrameWidth(0);
+            m_form.setWindowState((m_form.windowState() & ~Qt::WindowMinimized) | Qt::WindowMaximized);
         }
         return true;
     default:
@@ -138,33 +146,48 @@ bool TMainForm::SetWindowStateNumber(int state)
     }
 }
 
-int TMainForm::SidePanelPlacement() const
+int MainFormFileView::SidePanelPlacement() const
 {
-    return m_sidePanelRight ? kSidePanelRight : kSidePanelLeft;
+    return m_form.m_sidePanelRight ? kSidePanelRight : kSidePanelLeft;
 }
 
-bool TMainForm::SetSidePanelPlacement(int placement)
+bool MainFormFileView::SetSidePanelPlacement(int placement)
 {
     if (placement != kSidePanelLeft && placement != kSidePanelRight)
         return false;
-    SetSidePanelOnRight(placement == kSidePanelRight);
+    m_form.SetSidePanelOnRight(placement == kSidePanelRight);
     return true;
 }
 
-bool TMainForm::SidePanelVisible() const
+bool MainFormFileView::SidePanelVisible() const
 {
-    return !m_launcher->isHidden();
+    return !m_form.m_launcher->isHidden();
 }
 
-void TMainForm::SetSidePanelVisible(bool visible)
+void MainFormFileView::SetSidePanelVisible(bool visible)
 {
-    m_launcher->setVisible(visible);
+    m_form.m_launcher->setVisible(visible);
 }
 
-void TMainForm::SyncToggleButtons()
+void MainFormFileView::ToggleTree()
 {
-    m_launcher->Button(SideButton::TitleStrip)->setChecked(TitleVisible());
-    m_launcher->Button(SideButton::Tree)->setChecked(TreeVisible());
+    m_form.SpeedButton3Click();
+}
+
+void MainFormFileView::ToggleTitle()
+{
+    m_form.SpeedButton5Click();
+}
+
+void MainFormFileView::SetColorDialogColor(TColor color)
+{
+    m_form.m_colorDialogColor = color;
+}
+
+void MainFormFileView::SyncToggleButtons()
+{
+    m_form.m_launcher->Button(SideButton::TitleStrip)->setChecked(TitleVisible());
+    m_form.m_launcher->Button(SideButton::Tree)->setChecked(TreeVisible());
 }
 
 // ---- tile properties

@@ -45,11 +45,11 @@ TEST(MainFormDashboard, SaveQuitAndStartAgainBringsEverythingBack)
     w.FillDemoTiles(6);
     w.Tiles().At(2).SetCustomName(QStringLiteral("Mine"));
     Launcher(w)->SpeedButton(6)->click();  // switching off, Light → Dark
-    w.SetWindowBounds(QRect(120, 90, 900, 520));
-    w.SetTreeWidth(190);
+    w.FileView().SetWindowBounds(QRect(120, 90, 900, 520));
+    w.FileView().SetTreeWidth(190);
     w.SpeedButton5Click();  // title strip hidden
     w.SetSidePanelOnRight(true);
-    EXPECT_EQ(w.WindowBounds(), QRect(120, 90, 900, 520 - TitleStrip::kHeight));  // shorter by the strip
+    EXPECT_EQ(w.FileView().WindowBounds(), QRect(120, 90, 900, 520 - TitleStrip::kHeight));  // shorter by the strip
     ASSERT_TRUE(w.SaveDashboard());
 
     MainFormFixture second(Example("desktop.json"));
@@ -66,8 +66,8 @@ TEST(MainFormDashboard, SaveQuitAndStartAgainBringsEverythingBack)
     EXPECT_EQ(again.Theme().CurrentTheme, thDark);
     EXPECT_FALSE(again.Theme().AutoSwitch());
     EXPECT_EQ(again.windowTitle(), QStringLiteral("Gaugeloft"));
-    EXPECT_EQ(again.WindowBounds(), w.WindowBounds());
-    EXPECT_EQ(again.TreeWidth(), 190);
+    EXPECT_EQ(again.FileView().WindowBounds(), w.FileView().WindowBounds());
+    EXPECT_EQ(again.FileView().TreeWidth(), 190);
     EXPECT_TRUE(TopPanel(again)->isHidden());
     EXPECT_FALSE(Launcher(again)->SpeedButton(5)->isChecked());
     EXPECT_TRUE(again.SidePanelOnRight());
@@ -148,10 +148,10 @@ TEST(MainFormDashboard, AnUnreachablePlaceIsCentred)
 {
     MainFormFixture f(Example("desktop.json"));
     TMainForm& w = f.window;
-    w.SetWindowBounds(QRect(-5000, 9000, 800, 450));
+    w.FileView().SetWindowBounds(QRect(-5000, 9000, 800, 450));
     const QRect area = w.screen()->availableGeometry();
     EXPECT_TRUE(area.intersects(w.geometry()));
-    w.SetWindowBounds(QRect(10, 10, -50, 1 << 30));  // sizes from a damaged file
+    w.FileView().SetWindowBounds(QRect(10, 10, -50, 1 << 30));  // sizes from a damaged file
     EXPECT_GT(w.width(), 0);
     EXPECT_LE(w.height(), 16384);
 }
