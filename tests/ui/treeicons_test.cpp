@@ -1,7 +1,6 @@
 #include "sensors/hardwaretree.h"
 #include "ui/treeicons.h"
 
-#include <QPainter>
 #include <gtest/gtest.h>
 
 namespace gaugeloft {
@@ -79,34 +78,6 @@ TEST(TreeIcons, UnusedSlotsAreNull)
     for (int slot : {-1, 8, 14, 100})
         EXPECT_TRUE(TreeIconImage(slot).isNull()) << slot;
     EXPECT_FALSE(HasTreeIcon(8));
-}
-
-// GAUGELOFT_ICON_SHEET=/tmp/tree-icons.png writes every slot at 1x and 2x on white and
-// on dark grey, enlarged 4x, for looking at.
-TEST(TreeIcons, PreviewSheet)
-{
-    const QString path = qEnvironmentVariable("GAUGELOFT_ICON_SHEET");
-    if (path.isEmpty())
-        GTEST_SKIP() << "set GAUGELOFT_ICON_SHEET to write the sheet";
-    // two bands of seven slots; in each band 1x on white, 1x on dark, 2x on white, 2x on dark
-    const int zoom = 4, cell = 16 * zoom + 16, wide = cell + 40, perBand = 7;
-    QImage sheet(perBand * wide, 8 * cell, QImage::Format_RGB32);
-    QPainter p(&sheet);
-    const QColor backgrounds[] = {Qt::white, QColor(0x3c, 0x3c, 0x3c)};
-    for (int row = 0; row < 8; ++row) {
-        p.fillRect(0, row * cell, sheet.width(), cell, backgrounds[row % 2]);
-        const qreal ratio = row % 4 < 2 ? 1.0 : 2.0;
-        for (int column = 0; column < perBand; ++column) {
-            QImage image = TreeIconImage(row / 4 * perBand + column, ratio);
-            if (image.isNull())
-                continue;
-            image.setDevicePixelRatio(1.0);
-            p.drawImage(column * wide + 8, row * cell + 8, image.scaled(image.size() * zoom / ratio));
-            p.drawImage(column * wide + cell, row * cell + 8, image);  // actual size
-        }
-    }
-    p.end();
-    ASSERT_TRUE(sheet.save(path));
 }
 
 } // namespace

@@ -1,0 +1,155 @@
+// Pictures for a person to look at, not tests:
+//   picture_sheets --tiles PATH       every display type in the Dark and Light themes, an empty
+//                                     and a highlighted tile
+//   picture_sheets --tree-icons PATH  every tree icon at 1x and 2x on white and on dark grey,
+//                                     enlarged 4x beside the actual size
+// Run with QT_QPA_PLATFORM=offscreen where there is no display.
+
+#include "dashboard/tilelist.h"
+#include "ui/tilepainter.h"
+#include "ui/tilewidget.h"
+#include "ui/treeicons.h"
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+namespace gaugeloft {
+namespace {
+
+class SheetHost : public TileHost {
+public:
+    HardwareTree& Tree() override { return m_tree; }
+    bool ShowFahrenheit() const override { return false; }
+    int AnimationSteps() const override { return 4; }
+    const ThemePalette& Palette() const override { return PresetPalette(thDark); }
+    void SetCaption(const QString&) override {}
+    TreeNode* CurrentNode() override { return nullptr; }
+    TreeNode* SelectedNode() override { return nullptr; }
+    int MeasureValueText(const QString& text, int points) override
+    {
+        return QFontMetrics(TileValueFont(points)).horizontalAdvance(text);
+    }
+
+private:
+    HardwareTree m_tree {QLocale::c()};
+};
+
+class SheetView : public TileListView {
+public:
+    ScrollGeometry Geometry() const override { return {400, 300, false, 16, 0}; }
+    void TileCreated(TSensorFrame&, TilePlacement, bool) override {}
+    void TileRemoved(TSensorFrame&) override {}
+    void RestartArrangementTimer() override {}
+    bool ArrangementTimerActive() const override { return false; }
+    void TilesArranged(const std::vector<TilePlacement>&, bool) override {}
+    void ScrollIntoView(TSensorFrame&) override {}
+};
+
+// What a live refresh leaves behind, without a tree.
+void MakeLive(TSensorFrame& tile, const ThemePalette& palette)
+{
+    tile.Title.Text = QStringLiteral("CPU Package");
+    tile.Subtitle.Text = QStringLiteral("Intel Core i7-8700");
+    tile.Value.Text = QStringLiteral("45.3 °C");
+    tile.Value.Background = palette.ValueBackColor;
+    tile.MinText.Text = QStringLiteral(" 30.0 °C");
+    tile.MaxText.Text = QStringLiteral("70.0 °C ");
+}
+
+QImage TileSheet()
+{
+    SheetHost host;
+    SheetView view;
+    TTileList tiles {host, view};
+    const int themes[] = {thDark, thLight};
+    QImage sheet(7 * 128 + 2, 2 * 128 + 2 + 128, QImage::Format_RGB32);
+    sheet.fill(Qt::white);
+    QPainter painter(&sheet);
+    int row = 0;
+    for (int theme : themes) {
+        const ThemePalette& colours = PresetPalette(theme);
+        for (int type = 0; type <= dtMultiBars; ++type) {
+            TSensorFrame tile(host, 100 + type);
+            tile.Recolor(colours);
+            MakeLive(tile, colours);
+            tile.SetDisplayType(std::uint8_t(type));
+            tile.ScaleFactor = 100;
+            tile.ProgressBar1.SetMax(10000);
+            tile.ProgressBar1.SetMin(0);
+            tile.ProgressBar1.SetPosition(4530);
+            for (int i = 0; i < 128; ++i)
+                tile.PushHistory(45 + 20 * std::sin(i / 9.0) + (i % 7));
+            if (type == dtChart)
+                tile.DrawChart();
+            if (type == dtMultiBars) {
+                tile.Title.Text = QStringLiteral("CPU Cores");
+                for (double load : {45.0, 80.0, 12.0, 63.0, 30.0, 95.0})
+                    tile.SetPeerBar(TSensorFrame::kAppend, 100 - load, load);
+                tile.SetChartTitle(QStringLiteral("54.2 %"));
+            } else {
+                tile.UpdateChartSeries(true);
+            }
+            TileWidget widget(tile, tiles);
+            widget.render(&painter, QPoint(type * 128, row * 128));
+        }
+        ++row;
+    }
+    const ThemePalette& dark = PresetPalette(thDark);
+    TSensorFrame& empty = tiles.At(tiles.AddTile(-1));
+    TileWidget emptyWidget(empty, tiles);
+    emptyWidget.render(&painter, QPoint(0, 2 * 128));
+    TSensorFrame& marked = tiles.At(tiles.AddTile(-1));
+    MakeLive(marked, dark);
+    marked.SetDisplayType(dtMinMax);
+    tiles.Highlight(marked, dark.HighlightColor);
+    TileWidget markedWidget(marked, tiles);
+    markedWidget.render(&painter, QPoint(128, 2 * 128));
+    return sheet;
+}
+
+QImage TreeIconSheet()
+{
+    // two bands of seven slots; in each band 1x on white, 1x on dark, 2x on white, 2x on dark
+    const int zoom = 4, cell = 16 * zoom + 16, wide = cell + 40, perBand = 7;
+    QImage sheet(perBand * wide, 8 * cell, QImage::Format_RGB32);
+    QPainter p(&sheet);
+    const QColor backgrounds[] = {Qt::white, QColor(0x3c, 0x3c, 0x3c)};
+    for (int row = 0; row < 8; ++row) {
+        p.fillRect(0, row * cell, sheet.width(), cell, backgrounds[row % 2]);
+        const qreal ratio = row % 4 < 2 ? 1.0 : 2.0;
+        for (int column = 0; column < perBand; ++column) {
+            QImage image = TreeIconImage(row / 4 * perBand + column, ratio);
+            if (image.isNull())
+                continue;
+            image.setDevicePixelRatio(1.0);
+            p.drawImage(column * wide + 8, row * cell + 8, image.scaled(image.size() * zoom / ratio));
+            p.drawImage(column * wide + cell, row * cell + 8, image);  // actual size
+        }
+    }
+    return sheet;
+}
+
+} // namespace
+} // namespace gaugeloft
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    if (argc != 3 || (std::strcmp(argv[1], "--tiles") != 0 && std::strcmp(argv[1], "--tree-icons") != 0)) {
+        std::fputs("usage: picture_sheets --tiles PATH | --tree-icons PATH\n", stderr);
+        return 2;
+    }
+    const QImage sheet = std::strcmp(argv[1], "--tiles") == 0 ? gaugeloft::TileSheet() : gaugeloft::TreeIconSheet();
+    const QString path = QString::fromLocal8Bit(argv[2]);
+    if (!sheet.save(path)) {
+        std::fprintf(stderr, "could not write %s\n", argv[2]);
+        return 1;
+    }
+    return 0;
+}
