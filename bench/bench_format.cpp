@@ -18,7 +18,7 @@ constexpr int kValueCount = int(std::size(kValues));
 
 void useEnglish()
 {
-    NumberLocale::setCurrent(NumberLocale::fromQLocale(QLocale(QLocale::English, QLocale::UnitedStates)));
+    NumberLocale::SetCurrent(NumberLocale::FromQLocale(QLocale(QLocale::English, QLocale::UnitedStates)));
 }
 
 void BM_FormatPattern(benchmark::State& state)
@@ -36,7 +36,7 @@ BENCHMARK(BM_FormatPattern);
 void BM_AppendPatternReusedBuffer(benchmark::State& state)
 {
     useEnglish();
-    const NumberLocale& locale = NumberLocale::current();
+    const NumberLocale& locale = NumberLocale::Current();
     QString out;
     out.reserve(64);
     int i = 0;
@@ -52,7 +52,7 @@ BENCHMARK(BM_AppendPatternReusedBuffer);
 void BM_AppendPatternLargeNumber(benchmark::State& state)
 {
     useEnglish();
-    const NumberLocale& locale = NumberLocale::current();
+    const NumberLocale& locale = NumberLocale::Current();
     QString out;
     out.reserve(64);
     for (auto _ : state) {

@@ -46,7 +46,7 @@ private:
 struct Dashboard {
     Dashboard()
     {
-        NumberLocale::setCurrent(NumberLocale {});
+        NumberLocale::SetCurrent(NumberLocale {});
         FakeSource& source = hub.source(QString::fromLatin1(kProviders[0].sourceName));
         testing::FillSyntheticSensors(source, kSensors / 10, 0.0);
         testing::FillSyntheticSensors(shifted, kSensors / 10, 1000.0);

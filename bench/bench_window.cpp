@@ -29,7 +29,7 @@ constexpr int kTiles = 64;
 struct Window {
     explicit Window(int tiles)
     {
-        NumberLocale::setCurrent(NumberLocale {});
+        NumberLocale::SetCurrent(NumberLocale {});
         FakeSource& source = hub.source(QString::fromLatin1(kProviders[0].sourceName));
         testing::FillSyntheticSensors(source, kSensors / 10, 0.0);
         FakeSource shifted;

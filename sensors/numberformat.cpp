@@ -14,7 +14,7 @@ constexpr int kMaxDecimals = 99;
 
 NumberLocale& currentLocale()
 {
-    static NumberLocale locale = NumberLocale::fromQLocale(QLocale::system());
+    static NumberLocale locale = NumberLocale::FromQLocale(QLocale::system());
     return locale;
 }
 
@@ -157,7 +157,7 @@ void appendNumber(QString& out, double v, int decimals, const NumberLocale& loca
 
 } // namespace
 
-NumberLocale NumberLocale::fromQLocale(const QLocale& locale)
+NumberLocale NumberLocale::FromQLocale(const QLocale& locale)
 {
     NumberLocale l;
     l.groupSeparator = (locale.numberOptions() & QLocale::OmitGroupSeparator)
@@ -166,12 +166,12 @@ NumberLocale NumberLocale::fromQLocale(const QLocale& locale)
     return l;
 }
 
-const NumberLocale& NumberLocale::current()
+const NumberLocale& NumberLocale::Current()
 {
     return currentLocale();
 }
 
-void NumberLocale::setCurrent(const NumberLocale& l)
+void NumberLocale::SetCurrent(const NumberLocale& l)
 {
     currentLocale() = l;
 }

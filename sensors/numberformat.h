@@ -15,10 +15,10 @@ struct NumberLocale {
     QString decimalPoint = QStringLiteral(".");
 
     // Empty group separator when the locale omits grouping.
-    static NumberLocale fromQLocale(const QLocale& locale);
+    static NumberLocale FromQLocale(const QLocale& locale);
     // The user's locale (QLocale::system()) until setCurrent is called.
-    static const NumberLocale& current();
-    static void setCurrent(const NumberLocale& l);
+    static const NumberLocale& Current();
+    static void SetCurrent(const NumberLocale& l);
 };
 
 // Appends `pattern` applied to `v` to `out`:
@@ -30,8 +30,8 @@ struct NumberLocale {
 //  anything else prints as it stands.
 // Allocates nothing beyond growing `out`.
 void AppendPattern(QString& out, QStringView pattern, double v,
-                   const NumberLocale& locale = NumberLocale::current());
+                   const NumberLocale& locale = NumberLocale::Current());
 QString FormatPattern(QStringView pattern, double v,
-                      const NumberLocale& locale = NumberLocale::current());
+                      const NumberLocale& locale = NumberLocale::Current());
 
 } // namespace gaugeloft

@@ -170,7 +170,7 @@ class PollFixture : public ::testing::Test, public TileHost {
 protected:
     PollFixture()
     {
-        NumberLocale::setCurrent(NumberLocale {});
+        NumberLocale::SetCurrent(NumberLocale {});
         Write(DefaultSnapshot());
         provider.SetupProvider(0);
         cycle.Now = [this] { return now; };

@@ -15,7 +15,7 @@ class SensorFrameTest : public ::testing::Test {
 protected:
     SensorFrameTest()
     {
-        NumberLocale::setCurrent(NumberLocale {});
+        NumberLocale::SetCurrent(NumberLocale {});
         cpu = world.host.AddHardware("Intel Core i7", "/intelcpu/0");
     }
 

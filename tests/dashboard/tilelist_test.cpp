@@ -19,7 +19,7 @@ std::vector<std::pair<int, int>> Points(const std::vector<TilePlacement>& places
 
 class TileListTest : public ::testing::Test {
 protected:
-    TileListTest() { NumberLocale::setCurrent(NumberLocale {}); }
+    TileListTest() { NumberLocale::SetCurrent(NumberLocale {}); }
 
     void AddTiles(int count)
     {

@@ -32,7 +32,7 @@ QString Outline(HardwareTree& tree)
 
 class Detection : public ::testing::Test {
 protected:
-    Detection() { NumberLocale::setCurrent(NumberLocale {}); }
+    Detection() { NumberLocale::SetCurrent(NumberLocale {}); }
 
     void Detect()
     {

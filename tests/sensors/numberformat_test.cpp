@@ -12,8 +12,8 @@ using namespace gaugeloft;
 
 namespace {
 
-const NumberLocale kEnglish = NumberLocale::fromQLocale(QLocale(QLocale::English, QLocale::UnitedStates));
-const NumberLocale kGerman = NumberLocale::fromQLocale(QLocale(QLocale::German, QLocale::Germany));
+const NumberLocale kEnglish = NumberLocale::FromQLocale(QLocale(QLocale::English, QLocale::UnitedStates));
+const NumberLocale kGerman = NumberLocale::FromQLocale(QLocale(QLocale::German, QLocale::Germany));
 
 struct Case {
     const char* pattern;
@@ -186,12 +186,12 @@ TEST(NumberFormat, AppendKeepsWhatIsThere)
 
 TEST(NumberFormat, CurrentLocaleIsUsedAndReplaceable)
 {
-    const NumberLocale saved = NumberLocale::current();
-    NumberLocale::setCurrent(kGerman);
+    const NumberLocale saved = NumberLocale::Current();
+    NumberLocale::SetCurrent(kGerman);
     EXPECT_EQ(FormatPattern(u"%.1n", 1234.5), QStringLiteral("1.234,5"));
-    NumberLocale::setCurrent(kEnglish);
+    NumberLocale::SetCurrent(kEnglish);
     EXPECT_EQ(FormatPattern(u"%.1n", 1234.5), QStringLiteral("1,234.5"));
-    NumberLocale::setCurrent(saved);
+    NumberLocale::SetCurrent(saved);
 }
 
 } // namespace

@@ -17,10 +17,10 @@ class SensorData : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        saved = NumberLocale::current();
-        NumberLocale::setCurrent(NumberLocale::fromQLocale(QLocale(QLocale::English, QLocale::UnitedStates)));
+        saved = NumberLocale::Current();
+        NumberLocale::SetCurrent(NumberLocale::FromQLocale(QLocale(QLocale::English, QLocale::UnitedStates)));
     }
-    void TearDown() override { NumberLocale::setCurrent(saved); }
+    void TearDown() override { NumberLocale::SetCurrent(saved); }
 
     NumberLocale saved;
 };

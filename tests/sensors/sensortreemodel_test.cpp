@@ -24,7 +24,7 @@ class TreeModel : public ::testing::Test {
 protected:
     TreeModel()
     {
-        NumberLocale::setCurrent(NumberLocale {});
+        NumberLocale::SetCurrent(NumberLocale {});
         source.hardware = {Hardware("CPU", "/cpu", "", "CPU"), Hardware("Board", "/mb", "", "Mainboard")};
         source.sensors = {Sensor("Total", "/cpu/load/0", "/cpu", "Load", 10.0),
                           Sensor("Core #1", "/cpu/load/1", "/cpu", "Load", 20.0),
