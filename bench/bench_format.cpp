@@ -1,6 +1,6 @@
 // Formatting cost per reading: the poll cycle formats about 1000 texts a second.
 
-#include "sensors/numberformat.h"
+#include "platform/numberformat.h"
 #include "sensors/sensordata.h"
 #include "sensors/typetables.h"
 

@@ -4,7 +4,7 @@
 #include "support/syntheticsensors.h"
 
 #include "sensors/detection.h"
-#include "sensors/numberformat.h"
+#include "platform/numberformat.h"
 #include "sensors/provider.h"
 
 #include <benchmark/benchmark.h>

@@ -4,7 +4,7 @@
 #include "support/fakesource.h"
 #include "support/syntheticsensors.h"
 
-#include "sensors/numberformat.h"
+#include "platform/numberformat.h"
 #include "sensors/provider.h"
 #include "sensors/providertable.h"
 #include "ui/mainform.h"

@@ -1,6 +1,6 @@
 #include "dashboard/sensorframe.h"
 
-#include "sensors/numberformat.h"
+#include "platform/numberformat.h"
 #include "sensors/typetables.h"
 
 #include <QPainter>

@@ -1,6 +1,6 @@
 #include "sensors/sensornodetext.h"
 
-#include "sensors/numberformat.h"
+#include "platform/numberformat.h"
 #include "sensors/typetables.h"
 
 namespace gaugeloft {

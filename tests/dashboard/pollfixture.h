@@ -5,7 +5,7 @@
 
 #include "dashboard/pollcycle.h"
 #include "platform/snapshotsource.h"
-#include "sensors/numberformat.h"
+#include "platform/numberformat.h"
 #include "sensors/providertable.h"
 
 #include <QFile>

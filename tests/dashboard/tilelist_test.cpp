@@ -1,6 +1,6 @@
 #include "dashboard/tilefixture.h"
 
-#include "sensors/numberformat.h"
+#include "platform/numberformat.h"
 
 #include <gtest/gtest.h>
 

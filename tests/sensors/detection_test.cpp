@@ -1,7 +1,7 @@
 #include "support/fakesource.h"
 
 #include "sensors/detection.h"
-#include "sensors/numberformat.h"
+#include "platform/numberformat.h"
 #include "sensors/provider.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "sensors/sensordata.h"
 
-#include "sensors/numberformat.h"
+#include "platform/numberformat.h"
 #include "sensors/typetables.h"
 
 #include <QLocale>

@@ -1,4 +1,4 @@
-#include "sensors/numberformat.h"
+#include "platform/numberformat.h"
 
 #include <QLocale>
 
