@@ -318,6 +318,21 @@ bool Document::HasKeyOrBelow(const QString& path) const
         || (it->first.size() > folded.size() && it->first.startsWith(folded) && it->first[folded.size()] == u'\\');
 }
 
+bool Document::RemoveKeyAndBelow(const QString& path)
+{
+    const QString folded = Fold(path);
+    const auto under = [&](const QString& key) {
+        return key == folded || (key.size() > folded.size() && key.startsWith(folded) && key[folded.size()] == u'\\');
+    };
+    bool removed = false;
+    // the key and the keys below it stand together, from the key's place on
+    for (auto it = sections.lower_bound(folded); it != sections.end() && under(it->first);) {
+        it = sections.erase(it);
+        removed = true;
+    }
+    return removed;
+}
+
 QString NormalizePath(const QString& path)
 {
     const QLatin1String root(kCurrentUser);

@@ -72,6 +72,8 @@ struct Document {
     Section& Add(const QString& path);
     // True when the key or any key below it has a section.
     bool HasKeyOrBelow(const QString& path) const;
+    // Removes the key and every key below it; false when there was none.
+    bool RemoveKeyAndBelow(const QString& path);
     bool operator==(const Document&) const = default;
 };
 

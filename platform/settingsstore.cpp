@@ -361,6 +361,14 @@ bool SettingsStore::DeleteValue(const QString& key, const QString& name)
     });
 }
 
+bool SettingsStore::DeleteKey(const QString& key)
+{
+    if (FullPath(key) == QLatin1String(regformat::kCurrentUser))
+        return false;  // never the whole hive
+    return ChangeFile(m_path, key, Writer, &m_setAside,
+                      [&](Document& doc) { return doc.RemoveKeyAndBelow(FullPath(key)); });
+}
+
 QString SettingsStore::TakeSetAsideNotice()
 {
     return std::exchange(m_setAside, QString());

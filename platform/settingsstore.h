@@ -70,6 +70,9 @@ public:
     void WriteBinary(const QString& key, const QString& name, const QByteArray& value);
     // True when there was such a value. SettingsError "Failed to set data" when not saved.
     bool DeleteValue(const QString& key, const QString& name);
+    // Deletes the key with its values and every key below it; true when there was one.
+    // SettingsError "Failed to set data" when not saved.
+    bool DeleteKey(const QString& key);
 
     // Set when a file that could not be parsed was kept aside: where it went. The program
     // tells the user once and clears it.

@@ -200,6 +200,27 @@ TEST_F(SettingsStoreTest, MissingKeysAndValues)
     EXPECT_TRUE(m_store.KeyExists(kKey)) << "the key stays when its last value goes";
 }
 
+TEST_F(SettingsStoreTest, DeletingAKeyTakesTheKeysBelowItAndNothingElse)
+{
+    const QString apps = QStringLiteral("Software\\MARROWIND\\Ravelwick\\Apps");
+    m_store.WriteString(apps, "LastUser", "me");
+    m_store.WriteString(apps + "\\{A}", "", "/opt/a");
+    m_store.WriteString(apps + "\\{A}\\Deeper", "x", "y");
+    m_store.WriteString(apps + "\\{A}2", "", "/opt/a2");
+    m_store.WriteString(apps + "\\{B}", "", "/opt/b");
+
+    EXPECT_TRUE(m_store.DeleteKey(apps + "\\{a}"));  // letter case does not matter
+    EXPECT_FALSE(m_store.KeyExists(apps + "\\{A}"));
+    EXPECT_FALSE(m_store.KeyExists(apps + "\\{A}\\Deeper"));
+    EXPECT_EQ(m_store.ReadString(apps + "\\{A}2", ""), "/opt/a2");
+    EXPECT_EQ(m_store.ReadString(apps + "\\{B}", ""), "/opt/b");
+    EXPECT_EQ(m_store.ReadString(apps, "LastUser"), "me");
+
+    EXPECT_FALSE(m_store.DeleteKey(apps + "\\{A}")) << "gone already";
+    EXPECT_FALSE(m_store.DeleteKey(QString())) << "never the whole hive";
+    EXPECT_EQ(m_store.ReadString(apps, "LastUser"), "me");
+}
+
 TEST_F(SettingsStoreTest, WrongTypeIsInvalidDataType)
 {
     m_store.WriteString(kKey, "Text", "x");
