@@ -10,6 +10,7 @@ GAUGELOFT_PACKAGES=(
   qt6-base-dev libgl-dev libxcb1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth dbus-daemon openbox
+  nginx tinyproxy openssl
 )
 
 gaugeloft_install_packages() {
@@ -24,8 +25,17 @@ gaugeloft_install_packages() {
   echo "Installing build dependencies: ${missing[*]}"
   local sudo=()
   [ "$(id -u)" -ne 0 ] && sudo=(sudo)
-  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  # servers the tests start themselves (nginx, tinyproxy) are not started as system services
+  local policy=/usr/sbin/policy-rc.d placed=""
+  if [ ! -e "$policy" ]; then
+    printf '#!/bin/sh\nexit 101\n' | "${sudo[@]}" tee "$policy" >/dev/null && "${sudo[@]}" chmod 755 "$policy" && placed=1
+  fi
+  local status=0
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq || status=$?
+  [ "$status" -eq 0 ] && { "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq \
+    --no-install-recommends "${missing[@]}" || status=$?; }
+  [ -n "$placed" ] && "${sudo[@]}" rm -f "$policy"
+  return "$status"
 }
 
 gaugeloft_build() {
