@@ -131,6 +131,20 @@ bool TMyWebUpdate::Execute()
     return result.Completed && !result.Aborted;
 }
 
+QString TMyWebUpdate::VersionToCompare() const
+{
+    if (!CurrentVersion.isEmpty() || !m_host.FileInfo)
+        return CurrentVersion;
+    return m_host.FileInfo(m_host.ExecutablePath, QStringLiteral("FileVersion"));
+}
+
+ProxyCredentials TMyWebUpdate::LoadProxyCredentials() const
+{
+    if (!m_host.Store)
+        return {};
+    return update::LoadProxyCredentials(*m_host.Store, GetUserSidString());
+}
+
 bool TMyWebUpdate::IsRegisteredInCatalog() const
 {
     if (!m_host.Store)

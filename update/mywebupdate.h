@@ -5,6 +5,7 @@
 // update catalog. It only decides and records; a run (index, confirmation, download,
 // installation) is carried out by the run the program gives it (`Run`).
 
+#include "update/proxycredentials.h"
 #include "update/updatecatalog.h"
 #include "update/webupdatetypes.h"
 
@@ -73,6 +74,13 @@ public:
     int StartupDelay = 1000;
     // Not stored.
     QString TempFile;
+    // The program's title (index name when IndexName is empty, texts).
+    const QString& ApplicationTitle() const { return m_host.ApplicationTitle; }
+    // The version a run compares against: CurrentVersion, else the program's "FileVersion".
+    QString VersionToCompare() const;
+    QDateTime Now() const { return m_host.Now(); }
+    // The saved proxy credentials for this account (nothing without a store).
+    ProxyCredentials LoadProxyCredentials() const;
     QString CurrentVersion;
     double LastCheck = 0;  // day number, local time, of the last run that was not aborted
 
@@ -85,6 +93,18 @@ public:
     void SetStartupCheck(bool check);
     const QString& IndexName() const { return m_indexName; }
     void SetIndexName(const QString& name);
+
+    // Events, all optional. Those whose handler answers take references.
+    std::function<void()> OnExecuteStart;
+    std::function<void()> OnExecuteEnd;
+    std::function<void(TMyUpdateStep step, bool& canContinue, const QString& source, const QString& target,
+                       qint64 min, qint64 max)>
+        OnExecuteWork;
+    std::function<void(const QString& fromVersion, const QString& toVersion, const QString& notes, bool& allowUpdate,
+                       bool& allowConfirm)>
+        OnUpdateNeeded;
+    std::function<void(const QString& fromVersion, const QString& toVersion, bool& allowRestart)> OnRestartNeeded;
+    std::function<void(const QString& message)> OnErrorOccured;
 
     // Results of the last run.
     const RunResult& Results() const { return m_results; }

@@ -64,6 +64,7 @@ IndexAnswer FetchIndex(WebClient& client, const QUrl& url, const std::function<P
         }
         const TransferResult result = client.GetText(url, &answer.Text);
         answer.Status = result.Status;
+        answer.Cancelled = result.Cancelled;
         if (result.Ok) {
             answer.Ok = true;
             answer.Error.clear();

@@ -31,6 +31,7 @@ struct IndexAnswer {
     QString Text;
     QString Error;
     int Status = 0;
+    bool Cancelled = false;  // the transfer was ended on purpose (WebClient::Disconnect)
 };
 
 // GET of the index. Before each attempt, a proxy without a user name gets the saved

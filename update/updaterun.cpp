@@ -1,0 +1,221 @@
+#include "update/updaterun.h"
+
+#include "update/updateindex.h"
+#include "update/updatetexts.h"
+#include "update/versioncompare.h"
+#include "update/webproxy.h"
+
+namespace gaugeloft::update {
+
+namespace {
+
+const QString kChecking = QStringLiteral("Checking for updates");
+const QString kNoUpdate = QStringLiteral("No new update found");
+const QString kFailurePrefix = QStringLiteral("Downloading new version failed: ");
+
+// Leaves the run as cancelled.
+struct Abort {};
+// Leaves the run as failed, with the reason.
+struct Failure {
+    QString message;
+};
+
+class Run {
+public:
+    Run(TMyWebUpdate& component, ProgressView& view, WebClient& client, bool installedCopy)
+        : c(component)
+        , m_view(view)
+        , m_client(client)
+        , m_installed(installedCopy)
+        , m_normal(component.CheckMode == cmNormal)
+    {
+        m_client.OnWorkBegin = [this](qint64 expected) {
+            m_max = expected;
+            m_view.TransferBegun(expected);
+            Work(0, expected);
+        };
+        m_client.OnWork = [this](qint64 count) {
+            m_view.TransferProgress(count);
+            Work(m_max != 0 ? count : 0, m_max);
+        };
+        m_client.OnWorkEnd = [this] {
+            m_view.TransferEnded();
+            Work(1, 0);
+        };
+        m_view.CancelTransfer = [this] { m_client.Disconnect(); };
+    }
+    ~Run()
+    {
+        m_client.OnWorkBegin = nullptr;
+        m_client.OnWork = nullptr;
+        m_client.OnWorkEnd = nullptr;
+        m_view.CancelTransfer = nullptr;
+    }
+
+    RunResult Go()
+    {
+        RunResult result;
+        QString failure;
+        bool failed = false;
+        if (c.OnExecuteStart)
+            c.OnExecuteStart();
+        try {
+            Check(result);
+            result.Completed = true;
+        } catch (const Abort&) {
+            result.Aborted = true;
+        } catch (const Failure& error) {
+            failed = true;
+            failure = error.message;
+        } catch (const std::exception& error) {
+            failed = true;
+            failure = QString::fromUtf8(error.what());
+        }
+        if (m_normal)
+            m_view.HideProgressWindow();
+        if (c.OnExecuteEnd)
+            c.OnExecuteEnd();
+        if (failed) {
+            if (c.OnErrorOccured) {
+                c.OnErrorOccured(failure);
+            } else if (m_normal) {
+                if (c.UseDialogSounds)
+                    m_view.Beep(DialogSound::Information);
+                m_view.ShowFailure(kFailurePrefix + failure);
+            }
+        }
+        return result;
+    }
+
+private:
+    void Check(RunResult& result)
+    {
+        const QString current = c.VersionToCompare();
+        if (m_normal)
+            m_view.ShowProgressWindow(kChecking);
+
+        const QString url = IndexUrl(c.UpdatesRoot, c.IndexName(), c.ApplicationTitle());
+        ApplyProxy(m_client, {c.UseProxy, c.ProxyHost, c.ProxyPort});
+        NotifyStep(usWebCheck, url, QString());
+        const IndexAnswer answer = FetchIndex(m_client, QUrl(url), [this] { return c.LoadProxyCredentials(); });
+        if (m_cancelled || answer.Cancelled)
+            throw Abort {};
+        if (!answer.Ok) {
+            if (answer.Status == 404) {  // no index on the server: no update
+                NoUpdatePage();
+                return;
+            }
+            throw Failure {answer.Error};
+        }
+        const UpdateIndex index = ReadUpdateIndex(answer.Text, c.UpdateMode, m_installed);
+        result.NewVersion = index.Version;
+        result.NewFile = index.File;
+        result.NewSize = index.Size;
+        result.NewNotes = index.Notes;
+        result.NewIsPortable = index.Portable;
+        if (!index.Found)
+            return;
+        if (CompareVersions(current, index.Version) != -1) {
+            NoUpdatePage();
+            return;
+        }
+
+        const bool checkOnly = c.CheckMode == cmCheckOnly;
+        bool allowUpdate = !checkOnly;
+        bool allowConfirm = c.CheckMode == cmNormal || c.CheckMode == cmSilent;
+        if (!checkOnly && c.OnUpdateNeeded)
+            c.OnUpdateNeeded(current, index.Version, index.Notes, allowUpdate, allowConfirm);
+        if (allowConfirm)
+            allowUpdate = Confirm(current, index);
+        // Downloading and installing come after a confirmed update; until the program can
+        // install one, the run ends here.
+        (void)allowUpdate;
+    }
+
+    bool Confirm(const QString& current, const UpdateIndex& index)
+    {
+        ConfirmationRequest request;
+        ConfirmationFacts facts;
+        facts.ApplicationTitle = c.ApplicationTitle();
+        facts.OfferedVersion = index.Version;
+        facts.HomePage = c.HomePage;
+        facts.Created = index.Created;
+        facts.Now = ToDayNumber(c.Now());
+        facts.Size = index.Size;
+        facts.AutoRestart = c.AutoRestart;
+        request.Text = ConfirmationText(facts);
+        NotifyStep(usConfirm, current, index.Version);
+        request.Caption = ConfirmationCaption(c.ApplicationTitle());
+        request.TurnOffChecked = c.TurnedOff;
+        request.TurnOffOffered = c.TurnOffMode == tmVisible || (c.TurnOffMode == tmAuto && !m_normal);
+        request.AutoContinue = c.AutoContinue;
+        request.AutoDelay = c.AutoDelay;
+        request.Details = index.Notes;
+        request.Sounds = c.UseDialogSounds;
+        const ConfirmationAnswer answer = m_view.Confirm(request);
+        c.TurnedOff = answer.TurnOffChecked && request.TurnOffOffered;
+        c.TurnOffOffered = request.TurnOffOffered;
+        return answer.Install;
+    }
+
+    void NoUpdatePage()
+    {
+        if (!m_normal)
+            return;
+        m_view.SetDescription(kNoUpdate);
+        m_view.SetStatusText(NoUpdateStatusText(c.ApplicationTitle()));
+        if (c.UseDialogSounds)
+            m_view.Beep(DialogSound::Information);
+        m_view.WaitForClose();
+    }
+
+    void NotifyStep(TMyUpdateStep step, const QString& source, const QString& target)
+    {
+        m_step = step;
+        m_source = source;
+        m_target = target;
+        Work(0, 0);
+        if (m_cancelled)
+            throw Abort {};
+    }
+
+    // Raises OnExecuteWork; a handler that says stop cancels the transfer in progress.
+    void Work(qint64 min, qint64 max)
+    {
+        if (!c.OnExecuteWork)
+            return;
+        bool canContinue = true;
+        c.OnExecuteWork(m_step, canContinue, m_source, m_target, min, max);
+        if (!canContinue) {
+            m_cancelled = true;
+            m_client.Disconnect();
+        }
+    }
+
+    TMyWebUpdate& c;
+    ProgressView& m_view;
+    WebClient& m_client;
+    const bool m_installed;
+    const bool m_normal;
+    bool m_cancelled = false;
+    qint64 m_max = 0;
+    TMyUpdateStep m_step = usWebCheck;
+    QString m_source;
+    QString m_target;
+};
+
+} // namespace
+
+QString CompletedText(qint64 count, qint64 max)
+{
+    if (max == 0)
+        return QString();
+    return QStringLiteral("%1% completed").arg(100 * count / max);
+}
+
+RunResult RunUpdate(TMyWebUpdate& component, ProgressView& view, WebClient& client, bool installedCopy)
+{
+    return Run(component, view, client, installedCopy).Go();
+}
+
+} // namespace gaugeloft::update
