@@ -5,20 +5,17 @@
 #include "sensors/provider.h"
 #include "ui/appicon.h"
 #include "ui/mainform.h"
+#include "ui/mainwebupdate.h"
 #include "ui/optionsform.h"
 #include "update/instancechannel.h"
-#include "update/namedmutex.h"
 
 #include <QApplication>
 #include <QSystemTrayIcon>
 
 #include <cstdio>
-#include <cstring>
+#include <memory>
 
 namespace {
-
-const QString kMutexName = QStringLiteral("TALLYVANE_MUTEX");
-constexpr int kMutexWaitMs = 10000;
 
 bool HasDisplay()
 {
@@ -42,16 +39,6 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Gaugeloft"));
     QApplication::setWindowIcon(gaugeloft::GaugeloftIcon());
 
-    // one copy per user, before any window: a copy started meanwhile shows this one's window
-    // and waits for it to end; a restart after an update only waits
-    const bool restarted = argc > 1 && std::strncmp(argv[1], "/cleanu;", 8) == 0;
-    if (!gaugeloft::update::StartSingleInstance(kMutexName, kMutexWaitMs, !restarted)) {
-        std::fputs("Gaugeloft is already running.\n", stderr);
-        return 1;
-    }
-    gaugeloft::update::InstanceListener instanceListener(kMutexName);
-    instanceListener.Listen();
-
     gaugeloft::platform::LinuxSourceHub hub;
     gaugeloft::ProviderState provider(hub);
 
@@ -59,9 +46,20 @@ int main(int argc, char** argv)
     // hidden until the first poll has detected
     gaugeloft::SystemDesktop desktop;
     gaugeloft::TMainForm window(provider, desktop);
+    // the update component loads first: one copy per user (a copy started meanwhile shows this
+    // one's window and waits for it to end; a restart after an update only waits), the
+    // start-up check armed, the catalog entry written
+    auto webUpdate = std::make_unique<gaugeloft::MainWebUpdate>(window, store, gaugeloft::platform::ExecutablePath());
+    if (!webUpdate->Load(QCoreApplication::arguments().mid(1))) {
+        std::fputs("Gaugeloft is already running.\n", stderr);
+        return 1;
+    }
+    gaugeloft::update::InstanceListener instanceListener(webUpdate->Component().WaitMutex);
+    instanceListener.Listen();
     // the options next: they set the provider up
     auto* options = new gaugeloft::TOptionsForm(store, gaugeloft::platform::ExecutablePath(), &window);
     options->LoadSettings();
+    webUpdate->Component().SetStartupCheck(options->StartupCheck);  // "Do Web Update"
     window.SetOptionsForm(options);
     window.SetSettingsNotice([&store] {
         const QString setAside = store.TakeSetAsideNotice();

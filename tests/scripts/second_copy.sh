@@ -14,6 +14,8 @@ fail() { echo "FAIL: $1"; exit 1; }
 mkdir -m 700 "$work/run" "$work/config"
 export XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/config" QT_QPA_PLATFORM=offscreen
 export GAUGELOFT_SENSOR_FILE="$sensors"
+# the start-up update check stays on this machine (nothing listens on port 9)
+export GAUGELOFT_UPDATES_ROOT=http://127.0.0.1:9/
 held() { ! flock -n "$work/run/TALLYVANE_MUTEX.lock" true; }
 
 "$program" 2>>"$work/log" & first=$!
