@@ -283,6 +283,7 @@ TEST_F(WebUpdateTest, WithoutTheMutexTheProgramEndsWithExitCodeOne)
     EXPECT_FALSE(component.StartupTimer().isActive());
     holder.kill();
     holder.waitForFinished();
+    QFile::remove(NamedMutexPath(name));
 }
 
 } // namespace
