@@ -65,6 +65,7 @@ TSimpleWebUpdateForm::TSimpleWebUpdateForm(QWidget* owner)
     m_desc->setTextFormat(Qt::PlainText);
     QPalette headingPalette = m_desc->palette();
     headingPalette.setColor(QPalette::WindowText, kHeadingColour);
+    headingPalette.setColor(QPalette::Text, kHeadingColour);  // on the header's base colour
     m_desc->setPalette(headingPalette);
 
     m_name = MakeLabel(header, "lblName", QRect(56, 48, 281, 41));

@@ -3,10 +3,13 @@
 //                                     and a highlighted tile
 //   picture_sheets --tree-icons PATH  every tree icon at 1x and 2x on white and on dark grey,
 //                                     enlarged 4x beside the actual size
+//   picture_sheets --update-window PATH  the web update's progress window: checking, a
+//                                     transfer at half, the no-update page
 // Run with QT_QPA_PLATFORM=offscreen where there is no display.
 
 #include "dashboard/tilelist.h"
 #include "ui/tilepainter.h"
+#include "ui/simplewebupdateform.h"
 #include "ui/tilewidget.h"
 #include "ui/treeicons.h"
 
@@ -135,17 +138,42 @@ QImage TreeIconSheet()
     return sheet;
 }
 
+QImage UpdateWindowSheet()
+{
+    QWidget owner;
+    TSimpleWebUpdateForm form(&owner);
+    QImage sheet(3 * (form.width() + 8), form.height(), QImage::Format_RGB32);
+    sheet.fill(Qt::white);
+    QPainter painter(&sheet);
+    form.ShowProgressWindow(QStringLiteral("Checking for updates"));
+    form.render(&painter, QPoint(0, 0));
+    form.SetDescription(QStringLiteral("Downloading update"));
+    form.TransferBegun(2 * 1024 * 1024);
+    form.TransferProgress(1024 * 1024);
+    form.render(&painter, QPoint(form.width() + 8, 0));
+    form.TransferEnded();
+    form.SetDescription(QStringLiteral("No new update found"));
+    form.SetStatusText(QStringLiteral("Please check again later when a new version of Gaugeloft might be available."));
+    form.SetDoneMode(true);
+    form.render(&painter, QPoint(2 * (form.width() + 8), 0));
+    form.HideProgressWindow();
+    return sheet;
+}
+
 } // namespace
 } // namespace gaugeloft
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    if (argc != 3 || (std::strcmp(argv[1], "--tiles") != 0 && std::strcmp(argv[1], "--tree-icons") != 0)) {
-        std::fputs("usage: picture_sheets --tiles PATH | --tree-icons PATH\n", stderr);
+    const auto is = [&](const char* option) { return std::strcmp(argv[1], option) == 0; };
+    if (argc != 3 || !(is("--tiles") || is("--tree-icons") || is("--update-window"))) {
+        std::fputs("usage: picture_sheets --tiles PATH | --tree-icons PATH | --update-window PATH\n", stderr);
         return 2;
     }
-    const QImage sheet = std::strcmp(argv[1], "--tiles") == 0 ? gaugeloft::TileSheet() : gaugeloft::TreeIconSheet();
+    const QImage sheet = is("--tiles")        ? gaugeloft::TileSheet()
+                         : is("--tree-icons") ? gaugeloft::TreeIconSheet()
+                                              : gaugeloft::UpdateWindowSheet();
     const QString path = QString::fromLocal8Bit(argv[2]);
     if (!sheet.save(path)) {
         std::fprintf(stderr, "could not write %s\n", argv[2]);

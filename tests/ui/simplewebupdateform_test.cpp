@@ -38,7 +38,9 @@ TEST_F(ProgressWindow, LayoutInPixels)
     for (const auto& p : parts)
         EXPECT_EQ(Part<QWidget>(form, p.name)->geometry(), p.place) << p.name;
     EXPECT_EQ(Part<QLabel>(form, "lblDesc")->pos(), QPoint(56, 12));
-    EXPECT_EQ(Part<QLabel>(form, "lblDesc")->font().pointSize(), 11);
+    auto* heading = Part<QLabel>(form, "lblDesc");
+    EXPECT_EQ(heading->font().pointSize(), 11);
+    EXPECT_EQ(heading->palette().color(heading->foregroundRole()), QColor(0x00, 0x00, 0x80)) << "navy";
     EXPECT_EQ(Part<QPushButton>(form, "Button1")->text(), "&Cancel");
 }
 
