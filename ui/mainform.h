@@ -114,6 +114,12 @@ public:
     // provider up); SpeedButton8 opens it.
     void SetOptionsForm(TOptionsForm* options);
     void SpeedButton8Click();
+    // SpeedButton9: the About window, one at a time.
+    void SpeedButton9Click();
+    void ShowAbout(const QString& title, const QString& fileVersion, const QString& legalCopyright);
+    QDialog* AboutWindow() const;
+    // What "Check For Updates..." of the About window starts (the program's update component).
+    std::function<void()> CheckForUpdates;
     // Where a settings file that could not be read was set aside, once (empty: nothing).
     void SetSettingsNotice(std::function<QString()> notice) { m_settingsNotice = std::move(notice); }
 
@@ -247,6 +253,7 @@ private:
     FirstRunOptions m_firstRunOptions;
     const LiveOptions* m_liveOptions = &m_firstRunOptions;
     TOptionsForm* m_options = nullptr;
+    QPointer<QDialog> m_about;
     std::function<QString()> m_settingsNotice;
     bool m_reminderShown = false;
     bool m_ending = false;

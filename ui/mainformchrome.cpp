@@ -87,6 +87,7 @@ void TMainForm::BuildChrome()
     connect(button(SideButton::SwitchTheme), &QToolButton::clicked, this, &TMainForm::SpeedButton6Click);
     connect(button(SideButton::AutoTheme), &QToolButton::clicked, this, &TMainForm::SpeedButton7Click);
     connect(button(SideButton::CustomColour), &QToolButton::clicked, this, &TMainForm::SpeedButton10Click);
+    connect(button(SideButton::About), &QToolButton::clicked, this, &TMainForm::SpeedButton9Click);
     connect(button(SideButton::Save), &QToolButton::clicked, this, &TMainForm::SaveDashboard);
     connect(m_saveView2, &QAction::triggered, this, &TMainForm::SaveDashboard, Qt::QueuedConnection);
     connect(m_splitter, &QSplitter::splitterMoved, this, &TMainForm::Splitter1Moved);

@@ -1,11 +1,16 @@
-// The main window and the Options dialog: start-up from the stored options, opening the
-// dialog with the live state, and applying what the user confirmed.
+// The main window and its side-panel dialogs: the Options dialog (start-up from the stored
+// options, opening it with the live state, applying what the user confirmed) and the About
+// window.
 
 #include "ui/mainform.h"
 
+#include "platform/nativepath.h"
+#include "ui/aboutform.h"
 #include "ui/launcherpanel.h"
 #include "ui/optionsform.h"
+#include "update/versioninfo.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QMessageBox>
@@ -105,6 +110,35 @@ void TMainForm::ApplyOptions(int openedTheme)
         if (m_tiles->Count() == 0)
             m_tiles->AddTile(-1);
     }
+}
+
+// ---- About
+
+void TMainForm::SpeedButton9Click()
+{
+    const QString program = platform::ExecutablePath();
+    ShowAbout(QStringLiteral("Gaugeloft"), update::GetVersionInfoValue(program, QStringLiteral("FileVersion")),
+              update::GetVersionInfoValue(program, QStringLiteral("LegalCopyright")));
+}
+
+void TMainForm::ShowAbout(const QString& title, const QString& fileVersion, const QString& legalCopyright)
+{
+    if (m_about)
+        m_about->close();  // it deletes itself
+    auto* about = new TAboutForm(this);
+    about->Fill(title, fileVersion, legalCopyright);
+    connect(about, &TAboutForm::checkForUpdatesRequested, this, [this] {
+        if (CheckForUpdates)
+            CheckForUpdates();
+    });
+    m_about = about;
+    about->show();
+    QApplication::beep();
+}
+
+QDialog* TMainForm::AboutWindow() const
+{
+    return m_about;
 }
 
 } // namespace gaugeloft

@@ -20,7 +20,8 @@ QString UpdatesRootFromEnvironment()
 }
 
 MainWebUpdate::MainWebUpdate(TMainForm& window, platform::SettingsStore& store, const QString& executablePath)
-    : m_progress(std::make_unique<TSimpleWebUpdateForm>(&window))
+    : m_window(window)
+    , m_progress(std::make_unique<TSimpleWebUpdateForm>(&window))
 {
     update::WebUpdateHost host;
     host.Store = &store;
@@ -48,10 +49,16 @@ MainWebUpdate::MainWebUpdate(TMainForm& window, platform::SettingsStore& store, 
     c.Run = [this](bool installedCopy) {
         return update::RunUpdate(*m_component, *m_progress, m_client, installedCopy);
     };
+    // the About window's "Check For Updates...": interactive from then on
+    window.CheckForUpdates = [this] {
+        m_component->CheckMode = update::cmNormal;
+        m_component->Execute();
+    };
 }
 
 MainWebUpdate::~MainWebUpdate()
 {
+    m_window.CheckForUpdates = nullptr;
     // the component writes its last catalog entry before the window it names goes
     m_component.reset();
 }

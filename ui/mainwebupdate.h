@@ -39,6 +39,7 @@ public:
     bool Load(const QStringList& arguments);
 
 private:
+    TMainForm& m_window;
     std::unique_ptr<TSimpleWebUpdateForm> m_progress;
     update::WebClient m_client;
     std::unique_ptr<update::TMyWebUpdate> m_component;

@@ -4,11 +4,12 @@
 //   picture_sheets --tree-icons PATH  every tree icon at 1x and 2x on white and on dark grey,
 //                                     enlarged 4x beside the actual size
 //   picture_sheets --update-window PATH  the web update's progress window: checking, a
-//                                     transfer at half, the no-update page
+//                                     transfer at half, the no-update page; the About window
 // Run with QT_QPA_PLATFORM=offscreen where there is no display.
 
 #include "dashboard/tilelist.h"
 #include "ui/tilepainter.h"
+#include "ui/aboutform.h"
 #include "ui/simplewebupdateform.h"
 #include "ui/tilewidget.h"
 #include "ui/treeicons.h"
@@ -142,7 +143,10 @@ QImage UpdateWindowSheet()
 {
     QWidget owner;
     TSimpleWebUpdateForm form(&owner);
-    QImage sheet(3 * (form.width() + 8), form.height(), QImage::Format_RGB32);
+    TAboutForm about(&owner);
+    about.Fill(QStringLiteral("Gaugeloft"), QStringLiteral("0.1.0.120"),
+               QStringLiteral("Copyright (C) 2026 Marrowind. GNU General Public License version 3 or later."));
+    QImage sheet(3 * (form.width() + 8) + about.width(), std::max(form.height(), about.height()), QImage::Format_RGB32);
     sheet.fill(Qt::white);
     QPainter painter(&sheet);
     form.ShowProgressWindow(QStringLiteral("Checking for updates"));
@@ -157,6 +161,7 @@ QImage UpdateWindowSheet()
     form.SetDoneMode(true);
     form.render(&painter, QPoint(2 * (form.width() + 8), 0));
     form.HideProgressWindow();
+    about.render(&painter, QPoint(3 * (form.width() + 8), 0));
     return sheet;
 }
 

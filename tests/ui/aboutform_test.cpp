@@ -1,0 +1,84 @@
+#include "mainformfixture.h"
+#include "ui/aboutform.h"
+#include "ui/linklabel.h"
+
+#include <QPushButton>
+#include <QToolButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace gaugeloft {
+namespace {
+
+TEST(AboutForm, LayoutAndTexts)
+{
+    TAboutForm about(nullptr);
+    about.Fill("Gaugeloft", "1.2.0.48", "Copyright (C) 2026 Marrowind.");
+    EXPECT_EQ(about.size(), QSize(293, 210));
+    EXPECT_EQ(about.windowTitle(), "About");
+    EXPECT_EQ(Part<QLabel>(about, "Label1")->text(), "Gaugeloft");
+    EXPECT_EQ(Part<QLabel>(about, "Label1")->font().pointSize(), 12);
+    EXPECT_EQ(Part<QLabel>(about, "Label2")->text(), "Build 1.2.0.48");
+    EXPECT_EQ(Part<QLabel>(about, "Label2")->pos(), QPoint(50, 32));
+    EXPECT_EQ(Part<QWidget>(about, "Image1")->geometry(), QRect(8, 12, 32, 32));
+    EXPECT_EQ(Part<QWidget>(about, "Button1")->geometry(), QRect(208, 180, 77, 25));
+    auto* legal = Part<TLinkLabel>(about, "LinkLabel1");
+    EXPECT_EQ(legal->pos(), QPoint(10, 68));
+    EXPECT_EQ(legal->width(), 275);
+    EXPECT_TRUE(legal->PlainText().startsWith("Copyright (C) 2026 Marrowind.\nSome rights reserved"))
+        << legal->PlainText().toStdString();
+    EXPECT_LE(legal->geometry().bottom(), 173) << "the text stays on its panel";
+    EXPECT_EQ(Part<TLinkLabel>(about, "LinkLabel2")->pos(), QPoint(28, 184));
+}
+
+TEST(AboutForm, WithoutVersionInformation)
+{
+    TAboutForm about(nullptr);
+    about.Fill("Gaugeloft", QString(), QString());
+    EXPECT_EQ(Part<QLabel>(about, "Label2")->text(), "Build ");
+    EXPECT_TRUE(TAboutForm::LegalText(QString()).startsWith("<br>Some rights reserved"));
+    EXPECT_TRUE(TAboutForm::LegalText("A <b> & C").startsWith("A &lt;b&gt; &amp; C<br>")) << "the copyright is text";
+}
+
+TEST(AboutForm, LinksOpenInTheBrowserAndTheCheckLinkAsksForAnUpdate)
+{
+    TAboutForm about(nullptr);
+    about.Fill("Gaugeloft", "1", "c");
+    QStringList opened;
+    about.OpenLink = [&](const QString& uri) { opened << uri; };
+    auto* legal = Part<TLinkLabel>(about, "LinkLabel1");
+    Q_EMIT legal->OnLinkClick("https://www.gnu.org/licenses/gpl-3.0.html", "x", "");
+    EXPECT_EQ(opened, QStringList({"https://www.gnu.org/licenses/gpl-3.0.html"}));
+
+    QSignalSpy asked(&about, &TAboutForm::checkForUpdatesRequested);
+    about.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&about));
+    QTest::keyClick(&about, Qt::Key_U, Qt::AltModifier);
+    EXPECT_TRUE(asked.wait(1000)) << "Alt+U";
+}
+
+TEST(AboutForm, TheSideButtonShowsOneWindowAtATime)
+{
+    MainFormFixture f(Example("desktop.json"));
+    int checks = 0;
+    f.window.CheckForUpdates = [&] { ++checks; };
+    f.window.ShowAbout("Gaugeloft", "1.0.0.1", "c");
+    QPointer<QDialog> first = f.window.AboutWindow();
+    ASSERT_TRUE(first);
+    EXPECT_TRUE(first->isVisible());
+    Launcher(f.window)->SpeedButton(9)->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(first) << "the first one went";
+    ASSERT_TRUE(f.window.AboutWindow());
+    EXPECT_EQ(f.window.findChildren<TAboutForm*>().size(), 1);
+
+    QMetaObject::invokeMethod(f.window.AboutWindow(), "checkForUpdatesRequested");
+    EXPECT_EQ(checks, 1);
+    QTest::keyClick(f.window.AboutWindow(), Qt::Key_Escape);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(f.window.AboutWindow()) << "closing forgets it";
+}
+
+} // namespace
+} // namespace gaugeloft
