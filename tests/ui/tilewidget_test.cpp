@@ -8,7 +8,6 @@
 #include <QApplication>
 #include <QMenu>
 #include <QMessageBox>
-#include <QPainter>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -16,7 +15,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 #include <vector>
 
 namespace gaugeloft {
@@ -323,60 +321,6 @@ TEST_F(TileWidgetTest, DeleteKeyAsksAndRemoves)
     QTest::keyClick(&widget, Qt::Key_Delete);
     EXPECT_EQ(text, "This will delete the selected Tile. Continue?");
     EXPECT_EQ(removed, std::vector<TSensorFrame*> {&tile});
-}
-
-// A picture of all seven display types in two themes, for a person to look at:
-// GAUGELOFT_TILE_SHEET=/path/sheet.png
-TEST_F(TileWidgetTest, Sheet)
-{
-    const QString path = qEnvironmentVariable("GAUGELOFT_TILE_SHEET");
-    if (path.isEmpty())
-        GTEST_SKIP() << "GAUGELOFT_TILE_SHEET not set";
-    const int themes[] = {thDark, thLight};
-    QImage sheet(7 * 128 + 2, 2 * 128 + 2 + 128, QImage::Format_RGB32);
-    sheet.fill(Qt::white);
-    QPainter painter(&sheet);
-    int row = 0;
-    for (int theme : themes) {
-        const ThemePalette& colours = PresetPalette(theme);
-        for (int type = 0; type <= dtMultiBars; ++type) {
-            TSensorFrame tile(host, 100 + type);
-            tile.Recolor(colours);
-            MakeLive(tile, colours);
-            tile.SetDisplayType(std::uint8_t(type));
-            tile.ScaleFactor = 100;
-            tile.ProgressBar1.SetMax(10000);
-            tile.ProgressBar1.SetMin(0);
-            tile.ProgressBar1.SetPosition(4530);
-            for (int i = 0; i < 128; ++i)
-                tile.PushHistory(45 + 20 * std::sin(i / 9.0) + (i % 7));
-            if (type == dtChart)
-                tile.DrawChart();
-            if (type == dtMultiBars) {
-                tile.Title.Text = QStringLiteral("CPU Cores");
-                for (double load : {45.0, 80.0, 12.0, 63.0, 30.0, 95.0})
-                    tile.SetPeerBar(TSensorFrame::kAppend, 100 - load, load);
-                tile.SetChartTitle(QStringLiteral("54.2 %"));
-            } else {
-                tile.UpdateChartSeries(true);
-            }
-            TileWidget widget(tile, tiles);
-            widget.render(&painter, QPoint(type * 128, row * 128));
-        }
-        ++row;
-    }
-    // an empty tile and a highlighted one
-    TSensorFrame& empty = NewTile();
-    TileWidget emptyWidget(empty, tiles);
-    emptyWidget.render(&painter, QPoint(0, 2 * 128));
-    TSensorFrame& marked = NewTile();
-    MakeLive(marked, palette);
-    marked.SetDisplayType(dtMinMax);
-    tiles.Highlight(marked, palette.HighlightColor);
-    TileWidget markedWidget(marked, tiles);
-    markedWidget.render(&painter, QPoint(128, 2 * 128));
-    painter.end();
-    ASSERT_TRUE(sheet.save(path));
 }
 
 } // namespace
