@@ -8,6 +8,7 @@
 // Run with QT_QPA_PLATFORM=offscreen where there is no display.
 
 #include "dashboard/tilelist.h"
+#include "support/tilefakes.h"
 #include "ui/tilepainter.h"
 #include "ui/aboutform.h"
 #include "ui/simplewebupdateform.h"
@@ -15,7 +16,6 @@
 #include "ui/treeicons.h"
 
 #include <QApplication>
-#include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
 
@@ -26,34 +26,8 @@
 namespace gaugeloft {
 namespace {
 
-class SheetHost : public TileHost {
-public:
-    HardwareTree& Tree() override { return m_tree; }
-    bool ShowFahrenheit() const override { return false; }
-    int AnimationSteps() const override { return 4; }
-    const ThemePalette& Palette() const override { return PresetPalette(thDark); }
-    void SetCaption(const QString&) override {}
-    TreeNode* CurrentNode() override { return nullptr; }
-    TreeNode* SelectedNode() override { return nullptr; }
-    int MeasureValueText(const QString& text, int points) override
-    {
-        return QFontMetrics(TileValueFont(points)).horizontalAdvance(text);
-    }
-
-private:
-    HardwareTree m_tree {QLocale::c()};
-};
-
-class SheetView : public TileListView {
-public:
-    ScrollGeometry Geometry() const override { return {400, 300, false, 16, 0}; }
-    void TileCreated(TSensorFrame&, TilePlacement, bool) override {}
-    void TileRemoved(TSensorFrame&) override {}
-    void RestartArrangementTimer() override {}
-    bool ArrangementTimerActive() const override { return false; }
-    void TilesArranged(const std::vector<TilePlacement>&, bool) override {}
-    void ScrollIntoView(TSensorFrame&) override {}
-};
+using SheetHost = testing::QuietTileHost;
+using SheetView = testing::QuietTileView;
 
 // What a live refresh leaves behind, without a tree.
 void MakeLive(TSensorFrame& tile, const ThemePalette& palette)

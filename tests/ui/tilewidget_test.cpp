@@ -1,4 +1,5 @@
 #include "dashboard/tilelist.h"
+#include "support/tilefakes.h"
 #include "ui/tilepainter.h"
 #include "ui/tilewidget.h"
 
@@ -20,35 +21,8 @@
 namespace gaugeloft {
 namespace {
 
-class FakeHost : public TileHost {
-public:
-    HardwareTree& Tree() override { return m_tree; }
-    bool ShowFahrenheit() const override { return false; }
-    int AnimationSteps() const override { return 4; }
-    const ThemePalette& Palette() const override { return PresetPalette(thDark); }
-    void SetCaption(const QString& text) override { Caption = text; }
-    TreeNode* CurrentNode() override { return nullptr; }
-    TreeNode* SelectedNode() override { return nullptr; }
-    int MeasureValueText(const QString& text, int points) override
-    {
-        return QFontMetrics(TileValueFont(points)).horizontalAdvance(text);
-    }
-    QString Caption;
-
-private:
-    HardwareTree m_tree {QLocale::c()};
-};
-
-class FakeView : public TileListView {
-public:
-    ScrollGeometry Geometry() const override { return {400, 300, false, 16, 0}; }
-    void TileCreated(TSensorFrame&, TilePlacement, bool) override {}
-    void TileRemoved(TSensorFrame&) override {}
-    void RestartArrangementTimer() override {}
-    bool ArrangementTimerActive() const override { return false; }
-    void TilesArranged(const std::vector<TilePlacement>&, bool) override {}
-    void ScrollIntoView(TSensorFrame&) override {}
-};
+using FakeHost = gaugeloft::testing::QuietTileHost;
+using FakeView = gaugeloft::testing::QuietTileView;
 
 QImage Render(TileWidget& widget)
 {
@@ -68,7 +42,7 @@ int CountColor(const QImage& image, const QRect& area, TColor color)
     return count;
 }
 
-class TileWidgetTest : public testing::Test {
+class TileWidgetTest : public ::testing::Test {
 protected:
     TSensorFrame& NewTile() { return tiles.At(tiles.AddTile(-1)); }
     // What a live refresh leaves behind, without a tree.

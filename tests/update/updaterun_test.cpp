@@ -9,7 +9,6 @@ namespace gaugeloft::update {
 namespace {
 
 using testing::Nginx;
-using testing::TestCertificates;
 
 // The progress window as a list of what the run asked of it.
 class RecordingView : public ProgressView {
@@ -45,20 +44,8 @@ public:
 
 class UpdateRunTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        if (Nginx::Program().isEmpty())
-            return;
-        s_tls = new TestCertificates;
-        s_server = new Nginx(*s_tls);
-    }
-    static void TearDownTestSuite()
-    {
-        delete s_server;
-        delete s_tls;
-        s_server = nullptr;
-        s_tls = nullptr;
-    }
+    static void SetUpTestSuite() { s_nginx.Start(); }
+    static void TearDownTestSuite() { s_nginx.Stop(); }
     void SetUp() override
     {
         if (!s_server)
@@ -102,11 +89,9 @@ protected:
     QStringList work;
     int stopAt = -1;
 
-    static TestCertificates* s_tls;
-    static Nginx* s_server;
+    static inline testing::SuiteNginx s_nginx;
+    static inline std::unique_ptr<Nginx>& s_server = s_nginx.server;
 };
-TestCertificates* UpdateRunTest::s_tls = nullptr;
-Nginx* UpdateRunTest::s_server = nullptr;
 
 TEST_F(UpdateRunTest, NoNewerVersionShowsTheNoUpdatePageInNormalMode)
 {

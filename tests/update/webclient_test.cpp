@@ -1,6 +1,7 @@
 #include "platform/settingsstore.h"
 #include "update/versioncompare.h"
 #include "update/webproxy.h"
+#include "support/scopedenv.h"
 #include "webservers.h"
 
 #include <QBuffer>
@@ -12,43 +13,19 @@ namespace {
 
 using testing::ClosingServer;
 using testing::Nginx;
-using testing::TestCertificates;
 using testing::TinyProxy;
 
 const QByteArray kIndex = "<update version=1.0 created=45123.5><setup file=setup.sh version=9.0.0.0 size=10>";
 
-// Sets an environment variable for the test's duration.
-class ScopedVariable {
-public:
-    ScopedVariable(const char* name, const QByteArray& value)
-        : m_name(name)
-        , m_had(qEnvironmentVariableIsSet(name))
-        , m_old(qgetenv(name))
-    {
-        qputenv(name, value);
-    }
-    ~ScopedVariable()
-    {
-        if (m_had)
-            qputenv(m_name, m_old);
-        else
-            qunsetenv(m_name);
-    }
-
-private:
-    const char* m_name;
-    bool m_had;
-    QByteArray m_old;
-};
+using testing::ScopedEnv;
 
 // nginx with a redirect chain, a redirect from https to http and a large file.
 class WebServers : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        if (Nginx::Program().isEmpty() || TinyProxy::Program().isEmpty())
+        if (TinyProxy::Program().isEmpty())
             return;
-        s_tls = new TestCertificates;
         QByteArray locations;
         for (int i = 1; i <= 16; ++i)
             locations += "  location = /chain/" + QByteArray::number(i) + " { return 302 /chain/"
@@ -56,15 +33,9 @@ protected:
         locations += "  location = /chain/17 { return 302 /Tallyvane.xml; }\n";
         // from TLS to plain text, on the same server
         locations += "  location = /tohttp { return 302 http://127.0.0.1:@HTTP_PORT@/Tallyvane.xml; }\n";
-        s_server = new Nginx(*s_tls, locations);
+        s_nginx.Start(locations);
     }
-    static void TearDownTestSuite()
-    {
-        delete s_server;
-        delete s_tls;
-        s_server = nullptr;
-        s_tls = nullptr;
-    }
+    static void TearDownTestSuite() { s_nginx.Stop(); }
     void SetUp() override
     {
         if (!s_server)
@@ -75,13 +46,12 @@ protected:
     }
     QString Https(const char* path) const { return s_server->HttpsRoot() + QString::fromUtf8(path); }
     QString Http(const char* path) const { return s_server->HttpRoot() + QString::fromUtf8(path); }
-    ScopedVariable trust {"SSL_CERT_FILE", s_tls ? s_tls->Authority().toUtf8() : QByteArray()};
+    ScopedEnv trust {"SSL_CERT_FILE", s_tls ? s_tls->Authority().toUtf8() : QByteArray()};
 
-    static TestCertificates* s_tls;
-    static Nginx* s_server;
+    static inline testing::SuiteNginx s_nginx;
+    static inline std::unique_ptr<Nginx>& s_server = s_nginx.server;
+    static inline std::unique_ptr<testing::TestCertificates>& s_tls = s_nginx.tls;
 };
-TestCertificates* WebServers::s_tls = nullptr;
-Nginx* WebServers::s_server = nullptr;
 
 TEST_F(WebServers, AnHttpsIndexIsFetchedWithItsCertificateVerified)
 {
@@ -95,7 +65,7 @@ TEST_F(WebServers, AnHttpsIndexIsFetchedWithItsCertificateVerified)
 
 TEST_F(WebServers, AnUntrustedCertificateIsNeverAccepted)
 {
-    ScopedVariable noTrust("SSL_CERT_FILE", "/nonexistent");
+    ScopedEnv noTrust("SSL_CERT_FILE", "/nonexistent");
     WebClient client;
     QString text;
     const TransferResult result = client.GetText(QUrl(Https("Tallyvane.xml")), &text);

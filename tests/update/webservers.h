@@ -15,6 +15,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <memory>
+
 namespace gaugeloft::testing {
 
 inline int FreePort()
@@ -133,6 +135,26 @@ private:
     QTemporaryDir m_folder;
     QProcess m_process;
     bool m_ready = false;
+};
+
+// One nginx for a whole test suite: started in SetUpTestSuite (not at all when nginx is not
+// installed), stopped in TearDownTestSuite.
+struct SuiteNginx {
+    std::unique_ptr<TestCertificates> tls;
+    std::unique_ptr<Nginx> server;
+
+    void Start(const QByteArray& extraLocations = {})
+    {
+        if (Nginx::Program().isEmpty())
+            return;
+        tls = std::make_unique<TestCertificates>();
+        server = std::make_unique<Nginx>(*tls, extraLocations);
+    }
+    void Stop()
+    {
+        server.reset();
+        tls.reset();
+    }
 };
 
 // tinyproxy on 127.0.0.1 that lets through only requests with the user's basic credentials.
