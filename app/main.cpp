@@ -1,7 +1,7 @@
 #include "app/commandline.h"
 #include "platform/settingsstore.h"
 #include "platform/nativepath.h"
-#include "platform/sourcehub.h"
+#include "sources/sourcehub.h"
 #include "sensors/provider.h"
 #include "ui/appicon.h"
 #include "ui/mainform.h"
@@ -39,7 +39,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Gaugeloft"));
     QApplication::setWindowIcon(gaugeloft::GaugeloftIcon());
 
-    gaugeloft::platform::LinuxSourceHub hub;
+    gaugeloft::sources::LinuxSourceHub hub;
     gaugeloft::ProviderState provider(hub);
 
     gaugeloft::platform::SettingsStore store(gaugeloft::platform::SettingsStore::DefaultPath());

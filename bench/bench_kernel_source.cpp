@@ -1,7 +1,7 @@
 // One KernelSource::readAll over a fake machine: N hwmon chips of 8 inputs each, 8 CPUs,
 // two interfaces, a mounted disk and a battery. Discovery happens before timing starts.
 
-#include "platform/kernelsource.h"
+#include "sources/kernel/kernelsource.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,9 +15,9 @@
 #include <map>
 #include <memory>
 
-using gaugeloft::platform::KernelSource;
-using gaugeloft::platform::KernelSourceOptions;
-using gaugeloft::platform::SourceObjectSet;
+using gaugeloft::sources::KernelSource;
+using gaugeloft::sources::KernelSourceOptions;
+using gaugeloft::sources::SourceObjectSet;
 
 namespace {
 
@@ -119,9 +119,9 @@ void BM_KernelSourceReadAll(benchmark::State& state)
     if (!machine)
         machine = std::make_unique<FakeMachine>(static_cast<int>(state.range(0)));
     SourceObjectSet hardware, sensors;
-    machine->source->readAll(hardware, sensors); // discovery, outside the timing
+    machine->source->ReadAll(hardware, sensors); // discovery, outside the timing
     for (auto _ : state) {
-        machine->source->readAll(hardware, sensors);
+        machine->source->ReadAll(hardware, sensors);
         benchmark::DoNotOptimize(sensors.data());
     }
     state.counters["sensors"] = static_cast<double>(sensors.size());

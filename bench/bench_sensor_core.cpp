@@ -47,7 +47,7 @@ void BM_PollRefresh(benchmark::State& state)
     DetectTree(f.tree, *f.provider.HardwareReader, *f.provider.SensorReader, f.context);
     FakeSource shifted;
     testing::FillSyntheticSensors(shifted, items, 0.5);
-    const platform::SourceObjectSet sets[2] = {shifted.sensors, f.hub.source(QString::fromLatin1(kProviders[0].sourceName)).sensors};
+    const sources::SourceObjectSet sets[2] = {shifted.sensors, f.hub.source(QString::fromLatin1(kProviders[0].sourceName)).sensors};
     TWMI_OHM_Sensor& reader = *f.provider.SensorReader;
     int turn = 0;
     for (auto _ : state) {

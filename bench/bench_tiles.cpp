@@ -91,7 +91,7 @@ struct Dashboard {
 
     FakeHub hub;
     FakeSource shifted;
-    platform::SourceObjectSet sets[2];
+    sources::SourceObjectSet sets[2];
     ProviderState provider {hub};
     testing::TileWorld world;
     int turn = 0;

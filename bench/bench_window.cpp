@@ -64,7 +64,7 @@ struct Window {
 
     QTemporaryDir folder;
     FakeHub hub;
-    platform::SourceObjectSet sets[2];
+    sources::SourceObjectSet sets[2];
     ProviderState provider {hub};
     SystemDesktop desktop;
     std::unique_ptr<TMainForm> window;

@@ -4,7 +4,7 @@
 // which must agree with the parser.
 
 #include "fuzz/fuzzfolder.h"
-#include "platform/snapshotsource.h"
+#include "sources/snapshotsource.h"
 
 #include <QDir>
 #include <QFile>
@@ -70,16 +70,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     SnapshotSource source(path);
     SourceObjectSet read;
-    Check(source.enumerate(kSensorClass, read) == hasSensors);
+    Check(source.Enumerate(kSensorClass, read) == hasSensors);
     Check(Same(read, sensors));
 
-    const auto refresher = source.createRefresher();
+    const auto refresher = source.CreateRefresher();
     Check(refresher != nullptr);
-    refresher->addEnum(kHardwareClass);
-    refresher->addEnum(kSensorClass);
+    refresher->AddEnum(kHardwareClass);
+    refresher->AddEnum(kSensorClass);
     bool refreshed = true;
     try {
-        refresher->refresh();
+        refresher->Refresh();
     } catch (const SourceError&) {
         refreshed = false;
     }

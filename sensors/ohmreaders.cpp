@@ -5,8 +5,8 @@
 namespace gaugeloft {
 
 TWMI_OHM_Hardware::TWMI_OHM_Hardware(bool queryNow, const QString& nameSpace,
-                                     platform::SensorSourceHub& hub)
-    : TWmiClass(false, platform::kHardwareClass, nameSpace, hub)
+                                     sources::SensorSourceHub& hub)
+    : TWmiClass(false, sources::kHardwareClass, nameSpace, hub)
 {
     if (queryNow)
         Requery();
@@ -24,8 +24,8 @@ void TWMI_OHM_Hardware::SetCollectionIndex(int index)
 }
 
 TWMI_OHM_Sensor::TWMI_OHM_Sensor(bool queryNow, const QString& nameSpace,
-                                 platform::SensorSourceHub& hub)
-    : TWmiClass(false, platform::kSensorClass, nameSpace, hub)
+                                 sources::SensorSourceHub& hub)
+    : TWmiClass(false, sources::kSensorClass, nameSpace, hub)
 {
     if (queryNow)
         Requery();

@@ -36,7 +36,7 @@ private:
 
 class TWMI_OHM_Hardware : public TWmiClass {
 public:
-    TWMI_OHM_Hardware(bool queryNow, const QString& nameSpace, platform::SensorSourceHub& hub);
+    TWMI_OHM_Hardware(bool queryNow, const QString& nameSpace, sources::SensorSourceHub& hub);
 
     void SetCollectionIndex(int index) override;
 
@@ -51,7 +51,7 @@ private:
 
 class TWMI_OHM_Sensor : public TWmiClass {
 public:
-    TWMI_OHM_Sensor(bool queryNow, const QString& nameSpace, platform::SensorSourceHub& hub);
+    TWMI_OHM_Sensor(bool queryNow, const QString& nameSpace, sources::SensorSourceHub& hub);
 
     void SetCollectionIndex(int index) override;
 

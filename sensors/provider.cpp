@@ -2,7 +2,7 @@
 
 namespace gaugeloft {
 
-ProviderState::ProviderState(platform::SensorSourceHub& hub)
+ProviderState::ProviderState(sources::SensorSourceHub& hub)
     : m_hub(hub)
 {
 }
@@ -25,8 +25,8 @@ void ProviderState::SetupProvider(int index)
         // A failure from here on reaches the caller: the readers serve plain queries and
         // the refresher stays off.
         Refresher = std::make_unique<TWin32_Refresher>(nameSpace, m_hub);
-        HardwareEnumIndex = Refresher->AddEnum(platform::kHardwareClass);
-        SensorEnumIndex = Refresher->AddEnum(platform::kSensorClass);
+        HardwareEnumIndex = Refresher->AddEnum(sources::kHardwareClass);
+        SensorEnumIndex = Refresher->AddEnum(sources::kSensorClass);
     }
     CurrentProvider = index;
     UseRefresher = useRefresher;
@@ -55,15 +55,15 @@ void ProviderState::UpdateSensors()
 
 void ProviderState::UpdateThroughRefresher(TWmiClass& reader, int position, bool refreshFirst)
 {
-    const platform::CachedEnumeration* item = nullptr;
+    const sources::CachedEnumeration* item = nullptr;
     try {
         if (!Refresher)
-            throw platform::SourceError("No refresher");
+            throw sources::SourceError("No refresher");
         if (refreshFirst)
             Refresher->Refresh();
         if (Refresher->Count() != 0)
             item = Refresher->Item(position);
-    } catch (const platform::SourceError&) {
+    } catch (const sources::SourceError&) {
         item = nullptr;
     }
     if (!item) {

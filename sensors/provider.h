@@ -12,7 +12,7 @@ namespace gaugeloft {
 
 class ProviderState {
 public:
-    explicit ProviderState(platform::SensorSourceHub& hub);
+    explicit ProviderState(sources::SensorSourceHub& hub);
 
     // Builds the readers and the refresher of a provider index (out of range means 0).
     // The index already set up changes nothing.
@@ -36,7 +36,7 @@ public:
     bool UseRefresher = false;
 
 private:
-    platform::SensorSourceHub& m_hub;
+    sources::SensorSourceHub& m_hub;
 };
 
 } // namespace gaugeloft

@@ -5,7 +5,7 @@
 
 namespace gaugeloft {
 
-TWmiConnection::TWmiConnection(platform::SensorSourceHub& hub)
+TWmiConnection::TWmiConnection(sources::SensorSourceHub& hub)
     : m_hub(hub)
 {
 }
@@ -16,12 +16,12 @@ void TWmiConnection::Connect(bool force)
         return;
     m_connected = false;
     m_services = nullptr;
-    m_services = &m_hub.open(NameSpace);
+    m_services = &m_hub.Open(NameSpace);
     m_connected = true;
 }
 
 TWmiClass::TWmiClass(bool queryNow, const QString& className, const QString& nameSpace,
-                     platform::SensorSourceHub& hub)
+                     sources::SensorSourceHub& hub)
     : ClassName(className)
     , m_connection(hub)
 {
@@ -44,7 +44,7 @@ bool TWmiClass::Query()
         // Sources enumerate whole classes; a filtered query is not something they answer.
         if (!WhereClause.isEmpty() || SelectList != QLatin1String("*"))
             return false;
-        if (!m_connection.Services()->enumerate(ClassName, m_queryBuffer))
+        if (!m_connection.Services()->Enumerate(ClassName, m_queryBuffer))
             return false;
         return LoadObjectSet(m_queryBuffer);
     } catch (const std::exception&) {
@@ -53,7 +53,7 @@ bool TWmiClass::Query()
     }
 }
 
-void TWmiClass::LoadFrom(const platform::SourceObjectSet& objectSet)
+void TWmiClass::LoadFrom(const sources::SourceObjectSet& objectSet)
 {
     ClearInstances();
     try {
@@ -81,10 +81,10 @@ void TWmiClass::SetPropertyNames(const QStringList& names)
 // The class's property-name list follows the first instance; an instance of another shape is
 // read by its own names (a property it lacks reads as null), and names only it has are added at
 // the end of the list, so the slots of every instance read so far stay where they are.
-bool TWmiClass::LoadObjectSet(const platform::SourceObjectSet& objectSet)
+bool TWmiClass::LoadObjectSet(const sources::SourceObjectSet& objectSet)
 {
     m_instances.reserve(objectSet.size());
-    for (const platform::SourceInstance& object : objectSet) {
+    for (const sources::SourceInstance& object : objectSet) {
         if (m_instances.empty() && !m_propertyNames.isSharedWith(object.names)) {
             const QStringList first = object.names.size() > TDataWmiClass::kMaxProperties
                 ? object.names.first(TDataWmiClass::kMaxProperties)

@@ -3,7 +3,7 @@
 // The query layer over a sensor source: a connection to one named source and the
 // instances of one class with their property values and a selected current instance.
 
-#include "platform/sensorsource.h"
+#include "sources/sensorsource.h"
 
 #include <QString>
 #include <QStringList>
@@ -17,17 +17,17 @@ namespace gaugeloft {
 // A connection to one named source; made at the first query and then kept.
 class TWmiConnection {
 public:
-    explicit TWmiConnection(platform::SensorSourceHub& hub);
+    explicit TWmiConnection(sources::SensorSourceHub& hub);
     virtual ~TWmiConnection() = default;
     TWmiConnection(const TWmiConnection&) = delete;
     TWmiConnection& operator=(const TWmiConnection&) = delete;
 
-    // Opens the source unless already connected and not forced. Throws platform::SourceError
+    // Opens the source unless already connected and not forced. Throws sources::SourceError
     // and stays unconnected when the source cannot be opened.
     void Connect(bool force);
 
     bool Connected() const { return m_connected; }
-    platform::SensorSource* Services() const { return m_services; }
+    sources::SensorSource* Services() const { return m_services; }
 
     QString ServerName = QStringLiteral("localhost");
     QString UserName;
@@ -35,8 +35,8 @@ public:
     QString NameSpace;
 
 protected:
-    platform::SensorSourceHub& m_hub;
-    platform::SensorSource* m_services = nullptr;
+    sources::SensorSourceHub& m_hub;
+    sources::SensorSource* m_services = nullptr;
 
 private:
     bool m_connected = false;
@@ -47,14 +47,14 @@ private:
 struct TDataWmiClass {
     static constexpr int kMaxProperties = 256;
     QVariantList Values;
-    platform::SourceInstance Holder;  // the instance as the source gave it
+    sources::SourceInstance Holder;  // the instance as the source gave it
 };
 
 // All instances of one class and a current instance.
 class TWmiClass {
 public:
     TWmiClass(bool queryNow, const QString& className, const QString& nameSpace,
-              platform::SensorSourceHub& hub);
+              sources::SensorSourceHub& hub);
     virtual ~TWmiClass() = default;
     TWmiClass(const TWmiClass&) = delete;
     TWmiClass& operator=(const TWmiClass&) = delete;
@@ -68,7 +68,7 @@ public:
 
     bool Query();
     void Requery() { m_active = Query(); }
-    void LoadFrom(const platform::SourceObjectSet& objectSet);
+    void LoadFrom(const sources::SourceObjectSet& objectSet);
     void ClearInstances();
 
     // Position of a property name in the list (letter case ignored), or -1.
@@ -101,7 +101,7 @@ protected:
     int m_currentIndex = -1;
 
 private:
-    bool LoadObjectSet(const platform::SourceObjectSet& objectSet);
+    bool LoadObjectSet(const sources::SourceObjectSet& objectSet);
     void SetPropertyNames(const QStringList& names);
 
     TWmiConnection m_connection;
@@ -109,7 +109,7 @@ private:
     QStringList m_propertyNames;
     std::uint64_t m_namesGeneration = 0;
     std::vector<TDataWmiClass> m_instances;
-    platform::SourceObjectSet m_queryBuffer;  // reused between queries
+    sources::SourceObjectSet m_queryBuffer;  // reused between queries
 };
 
 // Conversions of a property value: null reads as empty text or 0.0; text that is not a

@@ -4,7 +4,7 @@
 // asked to do, and real tiles. Tests rewrite the file and tick by hand.
 
 #include "dashboard/pollcycle.h"
-#include "platform/snapshotsource.h"
+#include "sources/snapshotsource.h"
 #include "platform/numberformat.h"
 #include "sensors/providertable.h"
 
@@ -23,7 +23,7 @@ namespace gaugeloft::testing::poll {
 
 // The snapshot source, with enumerations and refreshes counted and a refresher that can be
 // made to fail.
-class CountingSource final : public platform::SensorSource {
+class CountingSource final : public sources::SensorSource {
 public:
     explicit CountingSource(const QString& path) : m_inner(path) {}
 
@@ -31,46 +31,46 @@ public:
     int refreshes = 0;
     bool refreshFails = false;
 
-    bool enumerate(const QString& className, platform::SourceObjectSet& out) override
+    bool Enumerate(const QString& className, sources::SourceObjectSet& out) override
     {
         ++enumerations;
-        return m_inner.enumerate(className, out);
+        return m_inner.Enumerate(className, out);
     }
 
-    std::unique_ptr<platform::SensorRefresher> createRefresher() override
+    std::unique_ptr<sources::SensorRefresher> CreateRefresher() override
     {
-        return std::make_unique<Refresher>(*this, m_inner.createRefresher());
+        return std::make_unique<Refresher>(*this, m_inner.CreateRefresher());
     }
 
 private:
-    class Refresher final : public platform::SensorRefresher {
+    class Refresher final : public sources::SensorRefresher {
     public:
-        Refresher(CountingSource& owner, std::unique_ptr<platform::SensorRefresher> inner)
+        Refresher(CountingSource& owner, std::unique_ptr<sources::SensorRefresher> inner)
             : m_owner(owner), m_inner(std::move(inner)) {}
-        int addEnum(const QString& className) override { return m_inner->addEnum(className); }
-        int count() const override { return m_inner->count(); }
-        const platform::CachedEnumeration* item(int position) const override { return m_inner->item(position); }
-        void refresh() override
+        int AddEnum(const QString& className) override { return m_inner->AddEnum(className); }
+        int Count() const override { return m_inner->Count(); }
+        const sources::CachedEnumeration* Item(int position) const override { return m_inner->Item(position); }
+        void Refresh() override
         {
             ++m_owner.refreshes;
             if (m_owner.refreshFails)
-                throw platform::SourceError("refresh failed");
-            m_inner->refresh();
+                throw sources::SourceError("refresh failed");
+            m_inner->Refresh();
         }
 
     private:
         CountingSource& m_owner;
-        std::unique_ptr<platform::SensorRefresher> m_inner;
+        std::unique_ptr<sources::SensorRefresher> m_inner;
     };
 
-    platform::SnapshotSource m_inner;
+    sources::SnapshotSource m_inner;
 };
 
 // Every provider name opens the one snapshot source.
-class SnapshotHub final : public platform::SensorSourceHub {
+class SnapshotHub final : public sources::SensorSourceHub {
 public:
     explicit SnapshotHub(const QString& path) : source(path) {}
-    platform::SensorSource& open(const QString&) override { return source; }
+    sources::SensorSource& Open(const QString&) override { return source; }
     CountingSource source;
 };
 

@@ -218,7 +218,7 @@ TEST_F(QueryLayer, PropertiesBeyond256AreCut)
 TEST_F(QueryLayer, TheBaseClassCannotSelectAnInstanceSoItsQueryFails)
 {
     source.hardware = {Hardware("A", "/a", "", "CPU")};
-    TWmiClass plain(false, platform::kHardwareClass, kSource, hub);
+    TWmiClass plain(false, sources::kHardwareClass, kSource, hub);
     EXPECT_FALSE(plain.Query());
     EXPECT_THROW(plain.SetCollectionIndex(0), std::logic_error);
     try {

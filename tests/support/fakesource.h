@@ -3,8 +3,8 @@
 // An in-memory sensor source and hub for tests: instances are set directly, failures are
 // switched on and off, and opens and enumerations are counted.
 
-#include "platform/classrefresher.h"
-#include "platform/sensorsource.h"
+#include "sources/classrefresher.h"
+#include "sources/sensorsource.h"
 
 #include <QHash>
 
@@ -12,14 +12,14 @@
 
 namespace gaugeloft::testing {
 
-inline platform::SourceInstance Hardware(const QString& name, const QString& identifier,
+inline sources::SourceInstance Hardware(const QString& name, const QString& identifier,
                                          const QString& parent, const QString& type)
 {
     static const QStringList names {"Name", "Identifier", "Parent", "HardwareType"};
     return {names, {name, identifier, parent, type}};
 }
 
-inline platform::SourceInstance Sensor(const QString& name, const QString& identifier,
+inline sources::SourceInstance Sensor(const QString& name, const QString& identifier,
                                        const QString& parent, const QString& type,
                                        QVariant value, QVariant min = 0.0, QVariant max = 0.0)
 {
@@ -27,36 +27,36 @@ inline platform::SourceInstance Sensor(const QString& name, const QString& ident
     return {names, {name, identifier, parent, type, value, min, max}};
 }
 
-class FakeSource final : public platform::SensorSource {
+class FakeSource final : public sources::SensorSource {
 public:
     bool running = true;
     bool offerRefresher = true;
-    platform::SourceObjectSet hardware;
-    platform::SourceObjectSet sensors;
+    sources::SourceObjectSet hardware;
+    sources::SourceObjectSet sensors;
     int enumerations = 0;
     int refreshes = 0;
 
-    bool enumerate(const QString& className, platform::SourceObjectSet& out) override
+    bool Enumerate(const QString& className, sources::SourceObjectSet& out) override
     {
         ++enumerations;
         out.clear();
         if (!running)
             return false;
-        if (className.compare(platform::kHardwareClass, Qt::CaseInsensitive) == 0)
+        if (className.compare(sources::kHardwareClass, Qt::CaseInsensitive) == 0)
             out = hardware;
-        else if (className.compare(platform::kSensorClass, Qt::CaseInsensitive) == 0)
+        else if (className.compare(sources::kSensorClass, Qt::CaseInsensitive) == 0)
             out = sensors;
         else
             return false;
         return true;
     }
 
-    std::unique_ptr<platform::SensorRefresher> createRefresher() override
+    std::unique_ptr<sources::SensorRefresher> CreateRefresher() override
     {
         if (!offerRefresher)
             return nullptr;
-        return std::make_unique<platform::ClassRefresher>(
-            [this](platform::SourceObjectSet& hw, platform::SourceObjectSet& sn) {
+        return std::make_unique<sources::ClassRefresher>(
+            [this](sources::SourceObjectSet& hw, sources::SourceObjectSet& sn) {
                 ++refreshes;
                 if (!running)
                     return false;
@@ -67,7 +67,7 @@ public:
     }
 };
 
-class FakeHub final : public platform::SensorSourceHub {
+class FakeHub final : public sources::SensorSourceHub {
 public:
     bool openFails = false;
     int opens = 0;
@@ -80,11 +80,11 @@ public:
         return *slot;
     }
 
-    platform::SensorSource& open(const QString& sourceName) override
+    sources::SensorSource& Open(const QString& sourceName) override
     {
         ++opens;
         if (openFails || !m_sources.contains(sourceName))
-            throw platform::SourceError("cannot open " + sourceName.toStdString());
+            throw sources::SourceError("cannot open " + sourceName.toStdString());
         return *m_sources[sourceName];
     }
 

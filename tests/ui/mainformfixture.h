@@ -2,7 +2,7 @@
 
 // The main window on a snapshot file from examples/, as the program sets it up.
 
-#include "platform/sourcehub.h"
+#include "sources/sourcehub.h"
 #include "ui/dashboardarea.h"
 #include "ui/desktopservices.h"
 #include "ui/launcherpanel.h"
@@ -95,7 +95,7 @@ struct MainFormFixture {
     virtual ~MainFormFixture() = default;
     explicit MainFormFixture(const QString& file)
         : hub([&] {
-            platform::SourceHubOptions options;
+            sources::SourceHubOptions options;
             options.snapshotFile = file;
             return options;
         }())
@@ -108,7 +108,7 @@ struct MainFormFixture {
         provider.SetupProvider(0);
     }
     QTemporaryDir folder;
-    platform::LinuxSourceHub hub;
+    sources::LinuxSourceHub hub;
     ProviderState provider;
     TestDesktop desktop;
     TMainForm window;

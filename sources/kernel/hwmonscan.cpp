@@ -1,6 +1,6 @@
-#include "platform/hwmonscan.h"
+#include "sources/kernel/hwmonscan.h"
 
-#include "platform/kernelfile.h"
+#include "sources/kernel/kernelfile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <cstdio>
 
-namespace gaugeloft::platform::kernel {
+namespace gaugeloft::sources::kernel {
 
 ChipKind classifyChip(const QString& chipName)
 {
@@ -344,4 +344,4 @@ void nameSensors(std::vector<SensorNaming>& sensors)
     }
 }
 
-} // namespace gaugeloft::platform::kernel
+} // namespace gaugeloft::sources::kernel

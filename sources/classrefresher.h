@@ -1,10 +1,10 @@
 #pragma once
 
-#include "platform/sensorsource.h"
+#include "sources/sensorsource.h"
 
 #include <functional>
 
-namespace gaugeloft::platform {
+namespace gaugeloft::sources {
 
 // Cached enumerations for a source that can read both classes in one go. Every refresh
 // calls the read function once and serves all registered enumerations from its result.
@@ -15,10 +15,10 @@ public:
 
     explicit ClassRefresher(ReadAll readAll);
 
-    int addEnum(const QString& className) override;
-    int count() const override;
-    void refresh() override;
-    const CachedEnumeration* item(int position) const override;
+    int AddEnum(const QString& className) override;
+    int Count() const override;
+    void Refresh() override;
+    const CachedEnumeration* Item(int position) const override;
 
 private:
     struct Entry {
@@ -31,4 +31,4 @@ private:
     SourceObjectSet m_sensors;
 };
 
-} // namespace gaugeloft::platform
+} // namespace gaugeloft::sources

@@ -1,14 +1,14 @@
-#include "platform/kernelsource.h"
+#include "sources/kernel/kernelsource.h"
 
-#include "platform/classrefresher.h"
-#include "platform/kernelsourceparts.h"
+#include "sources/classrefresher.h"
+#include "sources/kernel/kernelsourceparts.h"
 
 #include <sys/statvfs.h>
 
 #include <algorithm>
 #include <cmath>
 
-namespace gaugeloft::platform {
+namespace gaugeloft::sources {
 
 using namespace kernel;
 using namespace kernelmodel;
@@ -291,7 +291,7 @@ KernelSource::KernelSource(KernelSourceOptions options)
 
 KernelSource::~KernelSource() = default;
 
-bool KernelSource::enumerate(const QString& className, SourceObjectSet& out)
+bool KernelSource::Enumerate(const QString& className, SourceObjectSet& out)
 {
     out.clear();
     const bool sensors = className.compare(kSensorClass, Qt::CaseInsensitive) == 0;
@@ -308,13 +308,13 @@ bool KernelSource::enumerate(const QString& className, SourceObjectSet& out)
     return true;
 }
 
-std::unique_ptr<SensorRefresher> KernelSource::createRefresher()
+std::unique_ptr<SensorRefresher> KernelSource::CreateRefresher()
 {
     return std::make_unique<ClassRefresher>(
-        [this](SourceObjectSet& hardware, SourceObjectSet& sensors) { return readAll(hardware, sensors); });
+        [this](SourceObjectSet& hardware, SourceObjectSet& sensors) { return ReadAll(hardware, sensors); });
 }
 
-bool KernelSource::readAll(SourceObjectSet& hardware, SourceObjectSet& sensors)
+bool KernelSource::ReadAll(SourceObjectSet& hardware, SourceObjectSet& sensors)
 {
     d->read();
     hardware = d->model.hardware;
@@ -322,4 +322,4 @@ bool KernelSource::readAll(SourceObjectSet& hardware, SourceObjectSet& sensors)
     return true;
 }
 
-} // namespace gaugeloft::platform
+} // namespace gaugeloft::sources

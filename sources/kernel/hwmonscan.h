@@ -8,7 +8,7 @@
 
 #include <vector>
 
-namespace gaugeloft::platform::kernel {
+namespace gaugeloft::sources::kernel {
 
 enum class ChipKind { Cpu, GpuAmd, GpuNvidia, Storage, SuperIo, Other };
 
@@ -51,4 +51,4 @@ struct SensorNaming {
 };
 void nameSensors(std::vector<SensorNaming>& sensors);
 
-} // namespace gaugeloft::platform::kernel
+} // namespace gaugeloft::sources::kernel

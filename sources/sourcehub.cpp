@@ -1,10 +1,10 @@
-#include "platform/sourcehub.h"
+#include "sources/sourcehub.h"
 
-#include "platform/hotplugwatch.h"
-#include "platform/kernelsource.h"
-#include "platform/snapshotsource.h"
+#include "sources/kernel/hotplugwatch.h"
+#include "sources/kernel/kernelsource.h"
+#include "sources/snapshotsource.h"
 
-namespace gaugeloft::platform {
+namespace gaugeloft::sources {
 
 SourceHubOptions SourceHubOptions::FromEnvironment()
 {
@@ -20,7 +20,7 @@ LinuxSourceHub::LinuxSourceHub(SourceHubOptions options)
 
 LinuxSourceHub::~LinuxSourceHub() = default;
 
-SensorSource& LinuxSourceHub::open(const QString& sourceName)
+SensorSource& LinuxSourceHub::Open(const QString& sourceName)
 {
     if (auto found = m_sources.constFind(sourceName); found != m_sources.constEnd())
         return **found;
@@ -50,4 +50,4 @@ SensorSource& LinuxSourceHub::open(const QString& sourceName)
     return *source;
 }
 
-} // namespace gaugeloft::platform
+} // namespace gaugeloft::sources

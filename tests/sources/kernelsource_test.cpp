@@ -1,7 +1,7 @@
-#include "platform/fakesysfs.h"
-#include "platform/hwmonscan.h"
-#include "platform/kernelsource.h"
-#include "platform/procparse.h"
+#include "sources/fakesysfs.h"
+#include "sources/kernel/hwmonscan.h"
+#include "sources/kernel/kernelsource.h"
+#include "sources/kernel/procparse.h"
 
 #include <QDir>
 #include <QSet>
@@ -21,10 +21,10 @@ void PrintTo(const QString& s, std::ostream* os)
     *os << '"' << s.toStdString() << '"';
 }
 
-using gaugeloft::platform::KernelSource;
-using gaugeloft::platform::KernelSourceOptions;
-using gaugeloft::platform::SourceInstance;
-using gaugeloft::platform::SourceObjectSet;
+using gaugeloft::sources::KernelSource;
+using gaugeloft::sources::KernelSourceOptions;
+using gaugeloft::sources::SourceInstance;
+using gaugeloft::sources::SourceObjectSet;
 using gaugeloft::test::FakeSysfs;
 
 namespace {
@@ -57,7 +57,7 @@ public:
     Reading read()
     {
         Reading r;
-        EXPECT_TRUE(source().readAll(r.hardware, r.sensors));
+        EXPECT_TRUE(source().ReadAll(r.hardware, r.sensors));
         return r;
     }
 
@@ -164,23 +164,23 @@ TEST(KernelSource, EmptyMachineAnswersEveryClassWithEmptyLists)
 {
     Machine m;
     SourceObjectSet out(3);
-    EXPECT_TRUE(m.source().enumerate(QStringLiteral("hardware"), out));
+    EXPECT_TRUE(m.source().Enumerate(QStringLiteral("hardware"), out));
     EXPECT_TRUE(out.empty());
     out.resize(2);
-    EXPECT_TRUE(m.source().enumerate(QStringLiteral("SENSOR"), out));
+    EXPECT_TRUE(m.source().Enumerate(QStringLiteral("SENSOR"), out));
     EXPECT_TRUE(out.empty());
     out.resize(2);
-    EXPECT_FALSE(m.source().enumerate(QStringLiteral("Win32_Processor"), out));
+    EXPECT_FALSE(m.source().Enumerate(QStringLiteral("Win32_Processor"), out));
     EXPECT_TRUE(out.empty());
 
-    auto refresher = m.source().createRefresher();
+    auto refresher = m.source().CreateRefresher();
     ASSERT_NE(refresher, nullptr);
-    EXPECT_EQ(refresher->addEnum(QStringLiteral("Sensor")), 1);
-    EXPECT_EQ(refresher->addEnum(QStringLiteral("Nope")), -1);
-    refresher->refresh();
-    ASSERT_NE(refresher->item(1), nullptr);
-    EXPECT_TRUE(refresher->item(1)->isSet);
-    EXPECT_TRUE(refresher->item(1)->objectSet.empty());
+    EXPECT_EQ(refresher->AddEnum(QStringLiteral("Sensor")), 1);
+    EXPECT_EQ(refresher->AddEnum(QStringLiteral("Nope")), -1);
+    refresher->Refresh();
+    ASSERT_NE(refresher->Item(1), nullptr);
+    EXPECT_TRUE(refresher->Item(1)->isSet);
+    EXPECT_TRUE(refresher->Item(1)->objectSet.empty());
 }
 
 // Chip identities follow lm-sensors and never the hwmonN number, so they survive a reboot
@@ -332,8 +332,8 @@ TEST(KernelHwmon, ConvertsInputsAndNullsWhatCannotBeRead)
 
 TEST(KernelHwmon, NamesPeersAndKeepsUniqueLabels)
 {
-    using gaugeloft::platform::kernel::nameSensors;
-    using gaugeloft::platform::kernel::SensorNaming;
+    using gaugeloft::sources::kernel::nameSensors;
+    using gaugeloft::sources::kernel::SensorNaming;
     struct Case {
         const char* what;
         std::vector<SensorNaming> in; // label, stem, type, driver
@@ -577,7 +577,7 @@ TEST(KernelSource, RescansWhenHardwareChangesAndKeepsHistory)
     netdev({"eth0"});
     t.removeHwmon("hwmon2");
     SourceObjectSet hardware;
-    ASSERT_TRUE(m.source().enumerate("Hardware", hardware));
+    ASSERT_TRUE(m.source().Enumerate("Hardware", hardware));
     EXPECT_EQ(byId(hardware, "/hwmon/amdgpu-pci-0300"), nullptr);
     r = m.read();
     expectWellFormed(r);
@@ -725,13 +725,13 @@ TEST(KernelSource, SurvivesGarbageEverywhere)
             m.clockMs += (i == 1 ? 0 : 500);
         }
         SourceObjectSet out;
-        EXPECT_TRUE(m.source().enumerate("Sensor", out));
+        EXPECT_TRUE(m.source().Enumerate("Sensor", out));
     }
 }
 
 TEST(KernelProcParse, MountsDecodeEscapesAndSkipShortLines)
 {
-    using gaugeloft::platform::kernel::parseMounts;
+    using gaugeloft::sources::kernel::parseMounts;
     struct Case {
         std::string_view text;
         std::vector<std::pair<QString, QString>> expected;

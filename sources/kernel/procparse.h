@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-namespace gaugeloft::platform::kernel {
+namespace gaugeloft::sources::kernel {
 
 // A sysfs value: one number (integer or decimal, optional sign) with surrounding white
 // space only. nullopt for empty, non-numeric or trailing text.
@@ -60,4 +60,4 @@ struct CpuMhz {
 };
 void parseCpuMhz(std::string_view text, std::vector<CpuMhz>& out);
 
-} // namespace gaugeloft::platform::kernel
+} // namespace gaugeloft::sources::kernel

@@ -1,13 +1,13 @@
-#include "platform/classrefresher.h"
+#include "sources/classrefresher.h"
 
-namespace gaugeloft::platform {
+namespace gaugeloft::sources {
 
 ClassRefresher::ClassRefresher(ReadAll readAll)
     : m_readAll(std::move(readAll))
 {
 }
 
-int ClassRefresher::addEnum(const QString& className)
+int ClassRefresher::AddEnum(const QString& className)
 {
     Entry entry;
     if (className.compare(kSensorClass, Qt::CaseInsensitive) == 0)
@@ -18,12 +18,12 @@ int ClassRefresher::addEnum(const QString& className)
     return static_cast<int>(m_entries.size());
 }
 
-int ClassRefresher::count() const
+int ClassRefresher::Count() const
 {
     return static_cast<int>(m_entries.size());
 }
 
-void ClassRefresher::refresh()
+void ClassRefresher::Refresh()
 {
     if (!m_readAll(m_hardware, m_sensors)) {
         m_hardware.clear();
@@ -37,11 +37,11 @@ void ClassRefresher::refresh()
     }
 }
 
-const CachedEnumeration* ClassRefresher::item(int position) const
+const CachedEnumeration* ClassRefresher::Item(int position) const
 {
-    if (position < 1 || position > count())
+    if (position < 1 || position > Count())
         return nullptr;
     return &m_entries[static_cast<size_t>(position - 1)].enumeration;
 }
 
-} // namespace gaugeloft::platform
+} // namespace gaugeloft::sources

@@ -12,14 +12,14 @@
 //
 // Not thread safe: one thread reads a source at a time.
 
-#include "platform/sensorsource.h"
+#include "sources/sensorsource.h"
 
 #include <QString>
 
 #include <functional>
 #include <memory>
 
-namespace gaugeloft::platform {
+namespace gaugeloft::sources {
 
 struct KernelSourceOptions {
     QString sysRoot = QStringLiteral("/sys");
@@ -41,15 +41,15 @@ public:
 
     // "Hardware" / "Sensor" (case-insensitive); other class -> false. Enumerating
     // "Hardware" only checks for changed hardware; "Sensor" reads every value.
-    bool enumerate(const QString& className, SourceObjectSet& out) override;
+    bool Enumerate(const QString& className, SourceObjectSet& out) override;
     // A ClassRefresher over readAll; it must not outlive this source.
-    std::unique_ptr<SensorRefresher> createRefresher() override;
+    std::unique_ptr<SensorRefresher> CreateRefresher() override;
     // One read of everything. Always answers (true); missing parts are left out.
-    bool readAll(SourceObjectSet& hardware, SourceObjectSet& sensors);
+    bool ReadAll(SourceObjectSet& hardware, SourceObjectSet& sensors);
 
 private:
     struct Private;
     std::unique_ptr<Private> d;
 };
 
-} // namespace gaugeloft::platform
+} // namespace gaugeloft::sources

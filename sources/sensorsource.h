@@ -1,7 +1,7 @@
 #pragma once
 
 // The operations every sensor source offers to the query layer:
-//  - open a named source (done by SensorSourceHub::open, lazily, at the first enumeration);
+//  - open a named source (done by SensorSourceHub::Open, lazily, at the first enumeration);
 //  - enumerate a class ("Hardware" or "Sensor") into ordered instances, each an ordered
 //    set of named property values (a null QVariant is a null value), or fail;
 //  - optionally, cached enumerations (SensorRefresher): register a class once, renew every
@@ -21,7 +21,7 @@
 #include <stdexcept>
 #include <vector>
 
-namespace gaugeloft::platform {
+namespace gaugeloft::sources {
 
 inline const QString kHardwareClass = QStringLiteral("Hardware");
 inline const QString kSensorClass = QStringLiteral("Sensor");
@@ -47,18 +47,18 @@ struct CachedEnumeration {
     SourceObjectSet objectSet;
 };
 
-// Cached enumerations: classes registered once, all renewed by one refresh().
+// Cached enumerations: classes registered once, all renewed by one Refresh().
 class SensorRefresher {
 public:
     virtual ~SensorRefresher() = default;
     // Registers a class; returns its 1-based position, or -1 when the class has no object set.
-    virtual int addEnum(const QString& className) = 0;
+    virtual int AddEnum(const QString& className) = 0;
     // Number of registered enumerations.
-    virtual int count() const = 0;
+    virtual int Count() const = 0;
     // Renews every registered enumeration; throws SourceError on failure.
-    virtual void refresh() = 0;
+    virtual void Refresh() = 0;
     // The enumeration at a 1-based position, or nullptr when there is none.
-    virtual const CachedEnumeration* item(int position) const = 0;
+    virtual const CachedEnumeration* Item(int position) const = 0;
 };
 
 // One opened source.
@@ -67,9 +67,9 @@ public:
     virtual ~SensorSource() = default;
     // Fills `out` with the instances of the class, in order. Returns false when the source
     // cannot answer (not running, unreadable, unknown class); `out` is then empty.
-    virtual bool enumerate(const QString& className, SourceObjectSet& out) = 0;
+    virtual bool Enumerate(const QString& className, SourceObjectSet& out) = 0;
     // Cached enumerations, or nullptr when this source does not offer them.
-    virtual std::unique_ptr<SensorRefresher> createRefresher() { return nullptr; }
+    virtual std::unique_ptr<SensorRefresher> CreateRefresher() { return nullptr; }
 };
 
 // Opens named sources. A hub keeps one source per name for its own lifetime, so every
@@ -78,7 +78,7 @@ class SensorSourceHub {
 public:
     virtual ~SensorSourceHub() = default;
     // The source of that name; throws SourceError when it cannot be opened.
-    virtual SensorSource& open(const QString& sourceName) = 0;
+    virtual SensorSource& Open(const QString& sourceName) = 0;
 };
 
-} // namespace gaugeloft::platform
+} // namespace gaugeloft::sources

@@ -1,4 +1,4 @@
-#include "platform/kernelfile.h"
+#include "sources/kernel/kernelfile.h"
 
 #include <QFile>
 
@@ -11,7 +11,7 @@
 #include <cerrno>
 #include <cstring>
 
-namespace gaugeloft::platform::kernel {
+namespace gaugeloft::sources::kernel {
 
 int descriptorBudget()
 {
@@ -190,4 +190,4 @@ bool folderUnchanged(const QByteArray& path, const std::vector<QByteArray>& know
     return same && index == known.size();
 }
 
-} // namespace gaugeloft::platform::kernel
+} // namespace gaugeloft::sources::kernel

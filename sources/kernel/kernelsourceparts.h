@@ -3,9 +3,9 @@
 // The kernel source's own parts, shared by its discovery (kerneldiscovery.cpp) and its reading
 // and publishing (kernelsource.cpp); nothing else includes this.
 
-#include "platform/kernelfile.h"
-#include "platform/kernelsource.h"
-#include "platform/procparse.h"
+#include "sources/kernel/kernelfile.h"
+#include "sources/kernel/kernelsource.h"
+#include "sources/kernel/procparse.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -16,7 +16,7 @@
 #include <string_view>
 #include <vector>
 
-namespace gaugeloft::platform {
+namespace gaugeloft::sources {
 
 namespace kernelmodel {
 
@@ -150,4 +150,4 @@ struct KernelSource::Private {
     void publishRate(int slotIndex, std::uint64_t counter, double factor, double seconds);
 };
 
-} // namespace gaugeloft::platform
+} // namespace gaugeloft::sources

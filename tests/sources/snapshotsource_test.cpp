@@ -1,4 +1,4 @@
-#include "platform/snapshotsource.h"
+#include "sources/snapshotsource.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -15,7 +15,7 @@
 #include <random>
 #include <string>
 
-using namespace gaugeloft::platform;
+using namespace gaugeloft::sources;
 
 namespace {
 
@@ -242,8 +242,8 @@ TEST_F(SnapshotFiles, FileStates)
         SnapshotSource source(file);
         SourceObjectSet hardware = junkSet();
         SourceObjectSet sensors = junkSet();
-        EXPECT_EQ(source.enumerate(kHardwareClass, hardware), c.ok);
-        EXPECT_EQ(source.enumerate(kSensorClass, sensors), c.ok);
+        EXPECT_EQ(source.Enumerate(kHardwareClass, hardware), c.ok);
+        EXPECT_EQ(source.Enumerate(kSensorClass, sensors), c.ok);
         if (c.ok) {
             EXPECT_EQ(dump(hardware), "Identifier=\"/intelcpu/0\",Name=\"CPU\"");
             EXPECT_EQ(dump(sensors), "Name=\"Core\",Parent=\"/intelcpu/0\",Value=40");
@@ -252,7 +252,7 @@ TEST_F(SnapshotFiles, FileStates)
             EXPECT_TRUE(sensors.empty());
         }
         SourceObjectSet other = junkSet();
-        EXPECT_FALSE(source.enumerate(QStringLiteral("Processor"), other));
+        EXPECT_FALSE(source.Enumerate(QStringLiteral("Processor"), other));
         EXPECT_TRUE(other.empty());
     }
 }
@@ -266,7 +266,7 @@ TEST_F(SnapshotFiles, UnreadableFile)
     ASSERT_TRUE(QFile::setPermissions(file, QFileDevice::WriteOwner));
     SnapshotSource source(file);
     SourceObjectSet out = junkSet();
-    EXPECT_FALSE(source.enumerate(kSensorClass, out));
+    EXPECT_FALSE(source.Enumerate(kSensorClass, out));
     EXPECT_TRUE(out.empty());
 }
 
@@ -276,12 +276,12 @@ TEST_F(SnapshotFiles, FollowsFileChanges)
 {
     const QString file = path("live.json");
     SnapshotSource source(file);
-    std::unique_ptr<SensorRefresher> refresher = source.createRefresher();
+    std::unique_ptr<SensorRefresher> refresher = source.CreateRefresher();
     ASSERT_NE(refresher, nullptr);
-    EXPECT_EQ(refresher->addEnum(QStringLiteral("hardware")), 1);
-    EXPECT_EQ(refresher->addEnum(kSensorClass), 2);
-    EXPECT_EQ(refresher->addEnum(QStringLiteral("Processor")), -1);
-    ASSERT_EQ(refresher->count(), 2);
+    EXPECT_EQ(refresher->AddEnum(QStringLiteral("hardware")), 1);
+    EXPECT_EQ(refresher->AddEnum(kSensorClass), 2);
+    EXPECT_EQ(refresher->AddEnum(QStringLiteral("Processor")), -1);
+    ASSERT_EQ(refresher->Count(), 2);
 
     struct Step {
         const char* label;
@@ -313,9 +313,9 @@ TEST_F(SnapshotFiles, FollowsFileChanges)
 
         SourceObjectSet hardware = junkSet();
         SourceObjectSet sensors = junkSet();
-        EXPECT_EQ(source.enumerate(kHardwareClass, hardware), s.ok);
+        EXPECT_EQ(source.Enumerate(kHardwareClass, hardware), s.ok);
         EXPECT_EQ(dump(hardware), std::string(s.hardware));
-        const bool sensorsOk = source.enumerate(kSensorClass, sensors);
+        const bool sensorsOk = source.Enumerate(kSensorClass, sensors);
         if (s.sensors) {
             EXPECT_EQ(sensorsOk, s.ok);
             EXPECT_EQ(dump(sensors), std::string(s.sensors));
@@ -325,12 +325,12 @@ TEST_F(SnapshotFiles, FollowsFileChanges)
         }
 
         if (s.refreshOk) {
-            ASSERT_NO_THROW(refresher->refresh());
-            ASSERT_TRUE(refresher->item(1)->isSet);
-            EXPECT_EQ(dump(refresher->item(1)->objectSet), dump(hardware));
-            EXPECT_EQ(dump(refresher->item(2)->objectSet), dump(sensors));
+            ASSERT_NO_THROW(refresher->Refresh());
+            ASSERT_TRUE(refresher->Item(1)->isSet);
+            EXPECT_EQ(dump(refresher->Item(1)->objectSet), dump(hardware));
+            EXPECT_EQ(dump(refresher->Item(2)->objectSet), dump(sensors));
         } else {
-            EXPECT_THROW(refresher->refresh(), SourceError);
+            EXPECT_THROW(refresher->Refresh(), SourceError);
         }
     }
 }
@@ -342,9 +342,9 @@ TEST_F(SnapshotFiles, RefresherOutlivesSource)
     std::unique_ptr<SensorRefresher> refresher;
     {
         SnapshotSource source(file);
-        refresher = source.createRefresher();
+        refresher = source.CreateRefresher();
     }
-    ASSERT_EQ(refresher->addEnum(kSensorClass), 1);
-    ASSERT_NO_THROW(refresher->refresh());
-    EXPECT_EQ(dump(refresher->item(1)->objectSet), "Name=\"Core\",Parent=\"/intelcpu/0\",Value=40");
+    ASSERT_EQ(refresher->AddEnum(kSensorClass), 1);
+    ASSERT_NO_THROW(refresher->Refresh());
+    EXPECT_EQ(dump(refresher->Item(1)->objectSet), "Name=\"Core\",Parent=\"/intelcpu/0\",Value=40");
 }

@@ -6,7 +6,7 @@
 
 #include <cstddef>
 
-namespace gaugeloft::platform {
+namespace gaugeloft::sources {
 
 // Whether one uevent message ("ACTION@devpath", then NUL-separated KEY=VALUE fields) tells
 // of a hwmon chip, power supply, network interface or block device added, removed or moved.
@@ -29,4 +29,4 @@ private:
     int m_socket = -1;
 };
 
-} // namespace gaugeloft::platform
+} // namespace gaugeloft::sources

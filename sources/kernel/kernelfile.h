@@ -9,7 +9,7 @@
 #include <cstddef>
 #include <vector>
 
-namespace gaugeloft::platform::kernel {
+namespace gaugeloft::sources::kernel {
 
 // How many descriptors one kernel source may keep open (half the soft RLIMIT_NOFILE).
 int descriptorBudget();
@@ -55,4 +55,4 @@ std::vector<QByteArray> listFolder(const QByteArray& path);
 // True when the folder's entries still equal `known`, in the same order. No allocation.
 bool folderUnchanged(const QByteArray& path, const std::vector<QByteArray>& known);
 
-} // namespace gaugeloft::platform::kernel
+} // namespace gaugeloft::sources::kernel

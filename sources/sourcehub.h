@@ -2,13 +2,13 @@
 
 // Opens the sensor sources of this machine by name.
 
-#include "platform/sensorsource.h"
+#include "sources/sensorsource.h"
 
 #include <QHash>
 
 #include <memory>
 
-namespace gaugeloft::platform {
+namespace gaugeloft::sources {
 
 inline constexpr const char* kKernelSourceName = "local:kernel";
 inline constexpr const char* kRemoteSourceName = "remote:LibreHardwareMonitor";
@@ -29,11 +29,11 @@ public:
     explicit LinuxSourceHub(SourceHubOptions options = SourceHubOptions::FromEnvironment());
     ~LinuxSourceHub() override;
 
-    SensorSource& open(const QString& sourceName) override;
+    SensorSource& Open(const QString& sourceName) override;
 
 private:
     SourceHubOptions m_options;
     QHash<QString, std::shared_ptr<SensorSource>> m_sources;
 };
 
-} // namespace gaugeloft::platform
+} // namespace gaugeloft::sources

@@ -1,9 +1,9 @@
 // The kernel source's discovery: which hardware and sensors this machine has, which files hold
 // their readings, and when to look again.
 
-#include "platform/kernelsourceparts.h"
+#include "sources/kernel/kernelsourceparts.h"
 
-#include "platform/hwmonscan.h"
+#include "sources/kernel/hwmonscan.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -15,7 +15,7 @@
 #include <algorithm>
 #include <map>
 
-namespace gaugeloft::platform {
+namespace gaugeloft::sources {
 
 using namespace kernel;
 using namespace kernelmodel;
@@ -509,4 +509,4 @@ void KernelSource::Private::rebuild()
     needRescan = false;
 }
 
-} // namespace gaugeloft::platform
+} // namespace gaugeloft::sources

@@ -6,23 +6,23 @@
 // Every enumeration reads the file again, so editing it changes the readings live.
 // A missing, unreadable, oversized or malformed file is a provider that is not running.
 
-#include "platform/sensorsource.h"
+#include "sources/sensorsource.h"
 
 #include <QByteArray>
 #include <QString>
 
 #include <memory>
 
-namespace gaugeloft::platform {
+namespace gaugeloft::sources {
 
 class SnapshotSource final : public SensorSource {
 public:
     explicit SnapshotSource(QString filePath);
 
-    bool enumerate(const QString& className, SourceObjectSet& out) override;
+    bool Enumerate(const QString& className, SourceObjectSet& out) override;
     // A ClassRefresher that reads the file once per refresh and serves both classes.
     // It fails the refresh unless the file holds both the Hardware and the Sensor array.
-    std::unique_ptr<SensorRefresher> createRefresher() override;
+    std::unique_ptr<SensorRefresher> CreateRefresher() override;
 
     const QString& filePath() const { return m_filePath; }
 
@@ -40,4 +40,4 @@ private:
 // Elements of the class array that are not objects are skipped.
 bool parseSnapshot(const QByteArray& bytes, const QString& className, SourceObjectSet& out);
 
-} // namespace gaugeloft::platform
+} // namespace gaugeloft::sources

@@ -1,10 +1,10 @@
-#include "platform/hotplugwatch.h"
+#include "sources/kernel/hotplugwatch.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-namespace gaugeloft::platform {
+namespace gaugeloft::sources {
 namespace {
 
 TEST(HotplugWatch, OnlyHardwareThatCameOrWentCounts)
@@ -46,4 +46,4 @@ TEST(HotplugWatch, AskingNeverBlocks)
 }
 
 } // namespace
-} // namespace gaugeloft::platform
+} // namespace gaugeloft::sources

@@ -1,4 +1,4 @@
-#include "platform/hotplugwatch.h"
+#include "sources/kernel/hotplugwatch.h"
 
 #include <linux/netlink.h>
 #include <sys/socket.h>
@@ -9,7 +9,7 @@
 #include <cerrno>
 #include <string_view>
 
-namespace gaugeloft::platform {
+namespace gaugeloft::sources {
 
 bool UeventChangesHardware(const char* message, std::size_t size)
 {
@@ -92,4 +92,4 @@ bool HotplugWatch::Changed()
     }
 }
 
-} // namespace gaugeloft::platform
+} // namespace gaugeloft::sources

@@ -1,6 +1,6 @@
-#include "platform/snapshotsource.h"
+#include "sources/snapshotsource.h"
 
-#include "platform/classrefresher.h"
+#include "sources/classrefresher.h"
 #include "platform/safefile.h"
 
 #include <QJsonArray>
@@ -11,7 +11,7 @@
 
 #include <optional>
 
-namespace gaugeloft::platform {
+namespace gaugeloft::sources {
 
 namespace {
 
@@ -19,7 +19,7 @@ namespace {
 // FIFO, a device or a huge file never stalls a poll.
 bool readSnapshotFile(const QString& path, QByteArray& bytes)
 {
-    return ReadRegularFile(path, SnapshotSource::kMaxFileBytes, &bytes) == ReadStatus::Read;
+    return platform::ReadRegularFile(path, SnapshotSource::kMaxFileBytes, &bytes) == platform::ReadStatus::Read;
 }
 
 std::optional<QJsonObject> parseDocument(const QByteArray& bytes)
@@ -109,14 +109,14 @@ SnapshotSource::SnapshotSource(QString filePath)
 {
 }
 
-bool SnapshotSource::enumerate(const QString& className, SourceObjectSet& out)
+bool SnapshotSource::Enumerate(const QString& className, SourceObjectSet& out)
 {
     out.clear();
     QByteArray bytes;
     return readSnapshotFile(m_filePath, bytes) && parseSnapshot(bytes, className, out);
 }
 
-std::unique_ptr<SensorRefresher> SnapshotSource::createRefresher()
+std::unique_ptr<SensorRefresher> SnapshotSource::CreateRefresher()
 {
     // Captures the path, not the source, so the refresher may outlive it.
     return std::make_unique<ClassRefresher>(
@@ -137,4 +137,4 @@ std::unique_ptr<SensorRefresher> SnapshotSource::createRefresher()
         });
 }
 
-} // namespace gaugeloft::platform
+} // namespace gaugeloft::sources

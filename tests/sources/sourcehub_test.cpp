@@ -1,11 +1,11 @@
-#include "platform/sourcehub.h"
+#include "sources/sourcehub.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-namespace gaugeloft::platform {
+namespace gaugeloft::sources {
 namespace {
 
 TEST(SourceHub, OpensTheKernelSourceOnceAndRefusesTheRemoteOne)
@@ -15,10 +15,10 @@ TEST(SourceHub, OpensTheKernelSourceOnceAndRefusesTheRemoteOne)
     options.sysRoot = root.path() + "/sys";
     options.procRoot = root.path() + "/proc";
     LinuxSourceHub hub(options);
-    SensorSource& first = hub.open(QString::fromLatin1(kKernelSourceName));
-    EXPECT_EQ(&hub.open(QString::fromLatin1(kKernelSourceName)), &first) << "one source per name";
-    EXPECT_THROW(hub.open(QString::fromLatin1(kRemoteSourceName)), SourceError);
-    EXPECT_THROW(hub.open(QStringLiteral("root\\CIMV2")), SourceError);
+    SensorSource& first = hub.Open(QString::fromLatin1(kKernelSourceName));
+    EXPECT_EQ(&hub.Open(QString::fromLatin1(kKernelSourceName)), &first) << "one source per name";
+    EXPECT_THROW(hub.Open(QString::fromLatin1(kRemoteSourceName)), SourceError);
+    EXPECT_THROW(hub.Open(QStringLiteral("root\\CIMV2")), SourceError);
 }
 
 TEST(SourceHub, ASnapshotFileAnswersForEveryName)
@@ -33,11 +33,11 @@ TEST(SourceHub, ASnapshotFileAnswersForEveryName)
     SourceHubOptions options;
     options.snapshotFile = file;
     LinuxSourceHub hub(options);
-    SensorSource& local = hub.open(QString::fromLatin1(kKernelSourceName));
-    SensorSource& remote = hub.open(QString::fromLatin1(kRemoteSourceName));
+    SensorSource& local = hub.Open(QString::fromLatin1(kKernelSourceName));
+    SensorSource& remote = hub.Open(QString::fromLatin1(kRemoteSourceName));
     EXPECT_EQ(&local, &remote);
     SourceObjectSet hardware;
-    ASSERT_TRUE(remote.enumerate(kHardwareClass, hardware));
+    ASSERT_TRUE(remote.Enumerate(kHardwareClass, hardware));
     ASSERT_EQ(hardware.size(), 1u);
     EXPECT_EQ(hardware[0].values[hardware[0].names.indexOf("Name")].toString(), "Board");
 }
@@ -51,4 +51,4 @@ TEST(SourceHub, TheSnapshotFileComesFromTheEnvironment)
 }
 
 } // namespace
-} // namespace gaugeloft::platform
+} // namespace gaugeloft::sources

@@ -1,8 +1,8 @@
-#include "platform/procparse.h"
+#include "sources/kernel/procparse.h"
 
 #include <charconv>
 
-namespace gaugeloft::platform::kernel {
+namespace gaugeloft::sources::kernel {
 
 namespace {
 
@@ -283,4 +283,4 @@ void parseCpuMhz(std::string_view text, std::vector<CpuMhz>& out)
     }
 }
 
-} // namespace gaugeloft::platform::kernel
+} // namespace gaugeloft::sources::kernel

@@ -1,4 +1,4 @@
-#include "platform/fakesysfs.h"
+#include "sources/fakesysfs.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "platform/snapshotsource.h"
+#include "sources/snapshotsource.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -8,7 +8,7 @@
 
 #include <map>
 
-using namespace gaugeloft::platform;
+using namespace gaugeloft::sources;
 
 namespace {
 
@@ -61,8 +61,8 @@ TEST(SnapshotExamples, ParseWithConsistentStructure)
         SnapshotSource source(QDir(examplesDir()).filePath(QString::fromUtf8(c.file)));
         SourceObjectSet hardware;
         SourceObjectSet sensors;
-        ASSERT_TRUE(source.enumerate(kHardwareClass, hardware)) << source.filePath().toStdString();
-        ASSERT_TRUE(source.enumerate(kSensorClass, sensors));
+        ASSERT_TRUE(source.Enumerate(kHardwareClass, hardware)) << source.filePath().toStdString();
+        ASSERT_TRUE(source.Enumerate(kSensorClass, sensors));
 
         QSet<QString> identifiers;
         QSet<QString> hardwareIds;
