@@ -3,9 +3,6 @@
 #include "platform/numberformat.h"
 #include "sensors/typetables.h"
 
-#include <QPainter>
-#include <QPen>
-
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -349,6 +346,7 @@ void TSensorFrame::SyncChartBitmap()
 
 void TSensorFrame::FreeChartBitmap()
 {
+    m_chart.Forget();
     if (!ChartBitmap)
         return;
     ChartBitmap.reset();
@@ -361,52 +359,45 @@ void TSensorFrame::DrawChart()
     SyncChartBitmap();
     if (ScaleFactor == 0)
         ScaleFactor = 1;
-    double lo = double(ProgressBar1.Min()) / ScaleFactor;
-    double hi = double(ProgressBar1.Max()) / ScaleFactor;
+    const ChartLook look = ChartColumns(m_chart.Columns(), ChartBitmap->size());
+    if (m_chart.Draw(*ChartBitmap, look))
+        Changed();
+}
+
+QImage TSensorFrame::WholeChartPicture() const
+{
+    std::vector<int> columns;
+    const ChartLook look = ChartColumns(columns, ChartAreaSize());
+    QImage picture(look.Size, QImage::Format_RGB32);
+    ChartPicture::DrawWhole(picture, look, columns);
+    return picture;
+}
+
+ChartLook TSensorFrame::ChartColumns(std::vector<int>& columns, QSize size) const
+{
+    const int scale = ScaleFactor == 0 ? 1 : ScaleFactor;
+    double lo = double(ProgressBar1.Min()) / scale;
+    double hi = double(ProgressBar1.Max()) / scale;
     if (ShowsFahrenheit) {
         lo = (lo - 32) * 5 / 9;
         hi = (hi - 32) * 5 / 9;
     }
-
-    QImage& picture = *ChartBitmap;
-    const int width = picture.width();
-    const int height = picture.height();
-    QPainter painter(&picture);
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.fillRect(0, 0, width, height, ToQColor(DetailsColor));
-    const QColor frame = ToQColor(Subtitle.Background);
-    painter.fillRect(0, 0, width, 1, frame);
-    painter.fillRect(0, height - 1, width, 1, frame);
-    painter.fillRect(0, 0, 1, height, frame);
-    painter.fillRect(width - 1, 0, 1, height, frame);
-
-    const QColor brush = ToQColor(ProgressBar1.BackColor);
-    painter.setPen(QPen(ToQColor(ProgressBar1.BarColor), 2));
-
-    const int h = height - 2;
+    const int width = size.width();
+    const int h = size.height() - 2;
     int range = RoundClamped(hi - lo + 1, 1 << 30);
     if (range == 0)
         range = 1;
+    // the oldest reading at the left; a 2-pixel pen from column width + 2 on leaves no pixel
+    // in the picture
     int k = HistoryNext - width + 126;
-    QPoint pen;
-    // a 2-pixel pen from column width + 2 on leaves no pixel in the picture
-    const int columns = std::min(kSize - 1, width + 2);
-    for (int i = 0; i < columns; ++i) {
+    columns.resize(size_t(std::min(kSize - 1, width + 2)));
+    for (int& y : columns) {
         k = (k + 1) % kHistorySize;
-        if (k < 0)
-            continue;  // only a picture wider than the tile gets here
-        const int y = h - RoundClamped((History[size_t(k)] - lo) * h / range, 1 << 20);
-        if (i == 0)
-            pen = QPoint(0, y);
-        if (y < h + 1)
-            painter.fillRect(i, y, 1, h + 1 - y, brush);
-        const QPoint to(i, y);
-        if (to != pen)
-            painter.drawLine(pen, to);
-        pen = to;
+        // only a picture wider than the tile has columns before the oldest reading
+        y = k < 0 ? ChartPicture::kNoReading
+                  : h - RoundClamped((History[size_t(k)] - lo) * h / range, 1 << 20);
     }
-    painter.end();
-    Changed();
+    return {size, DetailsColor, Subtitle.Background, ProgressBar1.BackColor, ProgressBar1.BarColor};
 }
 
 // ---- animation and charts

@@ -4,6 +4,7 @@
 // which parts are visible, bar range and position, history, chart picture, series values),
 // driven without a screen. A widget paints it and forwards input (ui/tilewidget.*).
 
+#include "dashboard/chartpicture.h"
 #include "dashboard/seprogress.h"
 #include "dashboard/themepalette.h"
 #include "sensors/hardwaretree.h"
@@ -146,7 +147,10 @@ public:
     void FrameResize();
     void SyncChartBitmap();
     void FreeChartBitmap();
+    // Brings the chart picture up to date, drawing only the columns that can have changed.
     void DrawChart();
+    // The chart picture drawn whole from the history, as DrawChart's picture must look.
+    QImage WholeChartPicture() const;
 
     // Returns false when the animation cannot start (no animation steps).
     bool StartAnimation(int target);
@@ -196,9 +200,11 @@ private:
 
     void FitValueFont(const QString& valueText);
     void ResetToEmptyLook();
+    ChartLook ChartColumns(std::vector<int>& columns, QSize size) const;
     void Changed();
 
     TileHost& m_host;
+    ChartPicture m_chart;
     bool m_replaceEnabled = true;
     int m_batchDepth = 0;        // OnChanged runs once, when the outermost operation ends
     bool m_changePending = false;

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <limits>
 #include <optional>
 
 namespace gaugeloft {
@@ -462,6 +464,129 @@ TEST_F(SensorFrameTest, DrawChartPixels)
     // lo 0, hi 100 (Celsius), 50 'C: the curve at y 22 again
     EXPECT_EQ(hot.ChartBitmap->pixelColor(60, 22), ToQColor(p.PenColor));
     EXPECT_EQ(hot.ChartBitmap->pixelColor(60, 10), ToQColor(p.BackColor));
+}
+
+// Every poll's chart picture, drawn column by column, equals the picture drawn whole from the
+// history, through readings that move, stand still, rescale the chart, change colours, size,
+// type and units, and wrap the history round several times.
+TEST_F(SensorFrameTest, ChartByColumnsEqualsWholePicture)
+{
+    TSensorData& load = world.host.AddSensor(cpu, "CPU Total", "/intelcpu/0/load/0", "Load", 50, 0, 100);
+    TSensorData& heat = world.host.AddSensor(cpu, "CPU", "/intelcpu/0/temperature/0", "Temperature", 50, 20, 90);
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    struct Case {
+        const char* name;
+        bool hot;  // the temperature sensor (Fahrenheit can change), else the load
+        // sets the reading (and anything else) before poll `n`; `noise` is 0..999
+        std::function<void(TSensorFrame&, TSensorData&, int n, int noise)> before;
+    };
+    const Case cases[] = {
+        {"noisy", false, [](TSensorFrame&, TSensorData& r, int, int noise) { r.Value = noise / 10.0; }},
+        {"flat with steps", false,
+            [](TSensorFrame&, TSensorData& r, int n, int) { r.Value = 20 + 10 * ((n / 37) % 4); }},
+        {"slow ramps", false, [](TSensorFrame&, TSensorData& r, int n, int) { r.Value = n % 100; }},
+        {"single spikes", false,
+            [](TSensorFrame&, TSensorData& r, int n, int) { r.Value = n % 41 == 0 ? 100 : 3; }},
+        {"rescaling", false,
+            [](TSensorFrame&, TSensorData& r, int n, int noise) {
+                r.Max = 100 + 50 * ((n / 23) % 3);
+                r.Min = (n / 31) % 2 ? -20 : 0;
+                r.Value = r.Min + noise * (r.Max - r.Min) / 1000;
+            }},
+        {"colours", false,
+            [](TSensorFrame& tile, TSensorData& r, int n, int noise) {
+                if (n % 19 == 0)
+                    tile.Recolor(PresetPalette(n / 19 % 3));
+                r.Value = noise / 20.0;
+            }},
+        {"size and type", false,
+            [](TSensorFrame& tile, TSensorData& r, int n, int noise) {
+                if (n % 29 == 0)
+                    tile.DetailsHeight = 52 - (n / 29 % 3) * 7;
+                if (n % 43 == 0) {
+                    tile.SetDisplayType(dtProgress);
+                    tile.SetDisplayType(dtChart);
+                }
+                r.Value = noise / 10.0;
+            }},
+        {"fahrenheit", true,
+            [this](TSensorFrame&, TSensorData& r, int n, int noise) {
+                world.host.fahrenheit = (n / 17) % 2 == 1;
+                r.Value = 30 + noise / 20.0;
+                if (world.host.fahrenheit)
+                    r.Value = r.Value * 9 / 5 + 32;
+            }},
+        {"out of range", false,
+            [inf, nan](TSensorFrame&, TSensorData& r, int n, int noise) {
+                const double odd[] = {-1e9, 1e9, inf, -inf, nan, -5, 250};
+                r.Value = n % 5 == 0 ? odd[size_t(n / 5 % 7)] : noise / 10.0;
+            }},
+        {"drawn again between polls", false,
+            [](TSensorFrame& tile, TSensorData& r, int n, int noise) {
+                if (n % 3 == 0)
+                    tile.DrawChart();
+                r.Value = noise / 10.0;
+            }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        world.host.fahrenheit = false;
+        TSensorData& r = c.hot ? heat : load;
+        r.Value = 50;
+        r.Min = c.hot ? 20 : 0;
+        r.Max = c.hot ? 90 : 100;
+        TSensorFrame& tile = NewTile(c.hot ? "/intelcpu/0/temperature/0" : "/intelcpu/0/load/0");
+        tile.SetDisplayType(dtChart);
+        std::uint32_t seed = 12345;
+        for (int n = 0; n < 400; ++n) {
+            seed = seed * 1103515245u + 12345u;
+            c.before(tile, r, n, int(seed >> 16) % 1000);
+            tile.RefreshTile();
+            ASSERT_TRUE(tile.ChartBitmap);
+            ASSERT_TRUE(*tile.ChartBitmap == tile.WholeChartPicture()) << "poll " << n;
+        }
+        world.tiles.RemoveTile(tile);
+    }
+    world.host.fahrenheit = false;
+}
+
+// The picture stays the same image (nothing to repaint) exactly when no pixel changes.
+TEST_F(SensorFrameTest, ChartPictureChangesOnlyWithItsPixels)
+{
+    TSensorData& r = world.host.AddSensor(cpu, "CPU Total", "/intelcpu/0/load/0", "Load", 40, 0, 100);
+    TSensorFrame& tile = NewTile("/intelcpu/0/load/0");
+    tile.SetDisplayType(dtChart);
+    for (int n = 0; n < 130; ++n)
+        tile.RefreshTile();  // a flat line over the whole history
+    struct Step {
+        double reading;
+        bool changes;
+    };
+    const Step steps[] = {
+        {40, false}, {40, false}, {40.004, false},  // the same pixels
+        {70, true}, {70, true},                     // the step scrolls
+        {40, true},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.reading);
+        const qint64 before = tile.ChartBitmap->cacheKey();
+        r.Value = step.reading;
+        tile.RefreshTile();
+        EXPECT_EQ(tile.ChartBitmap->cacheKey() != before, step.changes);
+        EXPECT_TRUE(*tile.ChartBitmap == tile.WholeChartPicture());
+    }
+    // the same colours again draw nothing; other colours draw everything
+    qint64 before = tile.ChartBitmap->cacheKey();
+    tile.Recolor(world.host.palette);
+    EXPECT_EQ(tile.ChartBitmap->cacheKey(), before);
+    tile.Recolor(PresetPalette(thDark));
+    EXPECT_NE(tile.ChartBitmap->cacheKey(), before);
+    EXPECT_TRUE(*tile.ChartBitmap == tile.WholeChartPicture());
+    // a picture changed from outside is drawn whole again
+    tile.ChartBitmap->fill(Qt::red);
+    tile.DrawChart();
+    EXPECT_TRUE(*tile.ChartBitmap == tile.WholeChartPicture());
 }
 
 TEST_F(SensorFrameTest, PieSlicesAndThemeChange)
