@@ -42,7 +42,7 @@ public:
     // "Hardware" / "Sensor" (case-insensitive); other class -> false. Enumerating
     // "Hardware" only checks for changed hardware; "Sensor" reads every value.
     bool Enumerate(const QString& className, SourceObjectSet& out) override;
-    // A ClassRefresher over readAll; it must not outlive this source.
+    // A ClassRefresher over ReadAll; it must not outlive this source.
     std::unique_ptr<SensorRefresher> CreateRefresher() override;
     // One read of everything. Always answers (true); missing parts are left out.
     bool ReadAll(SourceObjectSet& hardware, SourceObjectSet& sensors);

@@ -1,6 +1,6 @@
-#include "sources/kernel/hwmonscan.h"
+#include "sources/kernel/hwmon.h"
 
-#include "sources/kernel/kernelfile.h"
+#include "sources/kernel/kerneltext.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -8,11 +8,13 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <map>
 
 namespace gaugeloft::sources::kernel {
 
-ChipKind classifyChip(const QString& chipName)
+ChipKind ClassifyChip(const QString& chipName)
 {
     static const QStringList cpu = {QStringLiteral("coretemp"), QStringLiteral("k10temp"),
                                     QStringLiteral("k8temp"), QStringLiteral("zenpower"),
@@ -38,19 +40,19 @@ ChipKind classifyChip(const QString& chipName)
 
 namespace {
 
-QString canonical(const QString& path)
+QString Canonical(const QString& path)
 {
     return QFileInfo(path).canonicalFilePath();
 }
 
-QString baseName(const QString& path)
+QString BaseName(const QString& path)
 {
     const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
     return slash < 0 ? path : path.mid(slash + 1);
 }
 
 // The chip id for a device named `dev` on bus `subsystem`, or empty when the bus is unknown.
-QString idOnBus(const QString& chip, const QString& subsystem, const QString& dev)
+QString IdOnBus(const QString& chip, const QString& subsystem, const QString& dev)
 {
     const QByteArray name = dev.toLatin1();
     const char* d = name.constData();
@@ -134,7 +136,7 @@ struct Candidate {
 };
 
 // Collects the inputs found in one folder.
-std::vector<HwmonInput> inputsIn(const QString& folder)
+std::vector<HwmonInput> InputsIn(const QString& folder)
 {
     QHash<QString, Candidate> found;
     const QStringList files = QDir(folder).entryList(QDir::Files | QDir::System);
@@ -183,7 +185,7 @@ std::vector<HwmonInput> inputsIn(const QString& folder)
                                          : attribute + QLatin1String("_average");
         input.file = folder + QLatin1Char('/') + valueFile;
         if (!c.bare)
-            input.label = readTrimmed(folder + QLatin1Char('/') + attribute + QLatin1String("_label"));
+            input.label = ReadTrimmed(folder + QLatin1Char('/') + attribute + QLatin1String("_label"));
         input.stem = QLatin1String(kind.stem);
         input.sensorType = QLatin1String(kind.sensorType);
         input.multiplier = kind.multiplier;
@@ -193,7 +195,7 @@ std::vector<HwmonInput> inputsIn(const QString& folder)
     return inputs;
 }
 
-QString displayNameOf(const HwmonChip& chip)
+QString DisplayNameOf(const HwmonChip& chip)
 {
     switch (chip.kind) {
     case ChipKind::SuperIo:
@@ -201,14 +203,14 @@ QString displayNameOf(const HwmonChip& chip)
     case ChipKind::GpuAmd:
     case ChipKind::GpuNvidia:
         if (!chip.devicePath.isEmpty()) {
-            const QString product = readTrimmed(chip.devicePath + QLatin1String("/product_name"));
+            const QString product = ReadTrimmed(chip.devicePath + QLatin1String("/product_name"));
             if (!product.isEmpty())
                 return product;
         }
         return chip.name;
     case ChipKind::Storage:
         if (!chip.devicePath.isEmpty()) {
-            const QString model = readTrimmed(chip.devicePath + QLatin1String("/model"));
+            const QString model = ReadTrimmed(chip.devicePath + QLatin1String("/model"));
             if (!model.isEmpty())
                 return model;
         }
@@ -222,59 +224,59 @@ QString displayNameOf(const HwmonChip& chip)
 
 } // namespace
 
-QString hwmonChipId(const QString& name, const QString& hwmonPath)
+QString HwmonChipId(const QString& name, const QString& hwmonPath)
 {
     // The kernel refuses '-' and white space in chip names; anything else odd stays out of ids.
     static const QRegularExpression badInName(QStringLiteral("[^A-Za-z0-9_.]"));
     const QString chipName = QString(name).replace(badInName, QStringLiteral("_"));
-    QString dev = canonical(hwmonPath + QLatin1String("/device"));
+    QString dev = Canonical(hwmonPath + QLatin1String("/device"));
     if (dev.isEmpty())
         return chipName + QLatin1String("-virtual-0");
     // Class devices (nvme0, thermal_zone0) hang below the bus device they belong to.
     QString firstSubsystem, firstName;
     for (int depth = 0; depth < 4 && !dev.isEmpty(); ++depth) {
-        const QString subsystem = baseName(canonical(dev + QLatin1String("/subsystem")));
-        const QString name = baseName(dev);
+        const QString subsystem = BaseName(Canonical(dev + QLatin1String("/subsystem")));
+        const QString name = BaseName(dev);
         if (depth == 0) {
             firstSubsystem = subsystem;
             firstName = name;
         }
-        const QString id = idOnBus(chipName, subsystem, name);
+        const QString id = IdOnBus(chipName, subsystem, name);
         if (!id.isEmpty())
             return id;
-        dev = canonical(dev + QLatin1String("/device"));
+        dev = Canonical(dev + QLatin1String("/device"));
     }
     static const QRegularExpression unsafe(QStringLiteral("[^A-Za-z0-9_.:]"));
     return chipName + QLatin1Char('-') + firstSubsystem + QLatin1Char('-')
         + QString(firstName).replace(unsafe, QStringLiteral("_"));
 }
 
-std::vector<HwmonChip> scanHwmon(const QString& sysRoot)
+std::vector<HwmonChip> ScanHwmon(const QString& sysRoot)
 {
     std::vector<HwmonChip> chips;
     const QString classDir = sysRoot + QLatin1String("/class/hwmon");
     std::vector<std::pair<QString, QString>> order; // device path, hwmon entry (tie breakers)
-    for (const QByteArray& entry : listFolder(QFile::encodeName(classDir))) {
+    for (const QByteArray& entry : ListFolder(QFile::encodeName(classDir))) {
         const QString path = classDir + QLatin1Char('/') + QFile::decodeName(entry);
-        QString name = readTrimmed(path + QLatin1String("/name"));
+        QString name = ReadTrimmed(path + QLatin1String("/name"));
         if (name.isEmpty())
-            name = readTrimmed(path + QLatin1String("/device/name"));
+            name = ReadTrimmed(path + QLatin1String("/device/name"));
         if (name.isEmpty() || name.size() > 64)
             continue;
         HwmonChip chip;
         chip.name = name;
-        chip.kind = classifyChip(name);
-        chip.chipId = hwmonChipId(name, path);
-        chip.devicePath = canonical(path + QLatin1String("/device"));
+        chip.kind = ClassifyChip(name);
+        chip.chipId = HwmonChipId(name, path);
+        chip.devicePath = Canonical(path + QLatin1String("/device"));
         // Batteries and chargers register chips too; their Battery items already publish them.
         if (chip.devicePath.contains(QLatin1String("/power_supply/")))
             continue;
-        chip.inputs = inputsIn(path);
+        chip.inputs = InputsIn(path);
         if (chip.inputs.empty() && !chip.devicePath.isEmpty())
-            chip.inputs = inputsIn(chip.devicePath); // attributes on the device (old drivers)
-        chip.displayName = displayNameOf(chip);
+            chip.inputs = InputsIn(chip.devicePath); // attributes on the device (old drivers)
+        chip.displayName = DisplayNameOf(chip);
         chips.push_back(std::move(chip));
-        order.emplace_back(canonical(path), path);
+        order.emplace_back(Canonical(path), path);
     }
     std::vector<std::size_t> index(chips.size());
     for (std::size_t i = 0; i < index.size(); ++i)
@@ -297,7 +299,7 @@ std::vector<HwmonChip> scanHwmon(const QString& sysRoot)
     return sorted;
 }
 
-void nameSensors(std::vector<SensorNaming>& sensors)
+void NameSensors(std::vector<SensorNaming>& sensors)
 {
     static const QRegularExpression core(QStringLiteral("^Core\\s+(\\d+)$"));
     static const QRegularExpression package(QStringLiteral("^Package id\\s+\\d+$"));
@@ -342,6 +344,107 @@ void nameSensors(std::vector<SensorNaming>& sensors)
         if (++seen > 1) // a label that clashes with another sensor's name
             s.name += QStringLiteral(" (") + QString::number(seen) + QLatin1Char(')');
     }
+}
+
+bool HasCpuInputs(const std::vector<HwmonChip>& chips)
+{
+    return std::any_of(chips.begin(), chips.end(),
+                       [](const HwmonChip& chip) { return chip.kind == ChipKind::Cpu && !chip.inputs.empty(); });
+}
+
+void HwmonFamily::ForgetFiles()
+{
+    m_inputs.clear();
+}
+
+void HwmonFamily::Discover(DiscoveryBuilder& builder, const std::vector<HwmonChip>& chips, int cpuItem,
+                           const std::function<int(const QString& devicePath)>& storageItemOf)
+{
+    m_inputs.clear();
+    // Pick each chip's item first, then name the sensors item by item.
+    struct Contribution {
+        const HwmonChip* chip;
+        const HwmonInput* input;
+    };
+    std::map<int, std::vector<Contribution>> byItem;
+    std::vector<int> itemOrder;
+    for (const HwmonChip& chip : chips) {
+        if (chip.inputs.empty())
+            continue;
+        int item = -1;
+        if (chip.kind == ChipKind::Cpu)
+            item = cpuItem;
+        else if (chip.kind == ChipKind::Storage && !chip.devicePath.isEmpty())
+            item = storageItemOf(chip.devicePath);
+        if (item < 0) {
+            const char* type = "Motherboard";
+            switch (chip.kind) {
+            case ChipKind::GpuAmd: type = "GpuAmd"; break;
+            case ChipKind::GpuNvidia: type = "GpuNvidia"; break;
+            case ChipKind::Storage: type = "Storage"; break;
+            case ChipKind::SuperIo: type = "SuperIO"; break;
+            case ChipKind::Cpu:
+            case ChipKind::Other: break;
+            }
+            item = builder.AddItem(GroupHwmon, QStringLiteral("/hwmon/") + chip.chipId, chip.displayName,
+                                   TypeName(type));
+        }
+        auto& list = byItem[item];
+        if (list.empty())
+            itemOrder.push_back(item);
+        for (const HwmonInput& input : chip.inputs)
+            list.push_back({&chip, &input});
+    }
+    for (int item : itemOrder) {
+        std::vector<KernelFile> files;
+        std::vector<Contribution> usable;
+        for (const Contribution& c : byItem[item]) {
+            KernelFile file = builder.Open(c.input->file);
+            if (!file.IsValid())
+                continue; // unreadable: leave it out
+            files.push_back(std::move(file));
+            usable.push_back(c);
+        }
+        std::vector<SensorNaming> naming(usable.size());
+        for (std::size_t i = 0; i < usable.size(); ++i)
+            naming[i] = {usable[i].input->label, usable[i].input->stem, usable[i].input->sensorType,
+                         usable[i].chip->name, {}};
+        NameSensors(naming);
+        for (std::size_t i = 0; i < usable.size(); ++i) {
+            const Contribution& c = usable[i];
+            Input input;
+            input.file = std::move(files[i]);
+            input.multiplier = c.input->multiplier;
+            input.divisor = c.input->divisor;
+            input.slot = builder.AddSensor(item,
+                                           QStringLiteral("/hwmon/") + c.chip->chipId + QLatin1Char('/') + c.input->attribute,
+                                           naming[i].name, TypeName(c.input->sensorType.toLatin1().constData()));
+            m_inputs.push_back(std::move(input));
+        }
+    }
+}
+
+bool HwmonFamily::Read(SensorTable& table)
+{
+    bool gone = false;
+    char buf[128];
+    for (Input& input : m_inputs) {
+        const long n = input.file.ReadSmall(buf, sizeof buf);
+        if (n < 0) {
+            const int error = input.file.LastError();
+            // The chip went away (or its hwmon number was reused); one discovery tells.
+            if (error == ENODEV || error == ENOENT || error == ENXIO)
+                gone = true;
+            table.PublishNull(input.slot);
+            continue;
+        }
+        const auto raw = ParseNumber({buf, static_cast<std::size_t>(n)});
+        if (raw && static_cast<std::size_t>(n) < sizeof buf)
+            table.Publish(input.slot, *raw * input.multiplier / input.divisor);
+        else
+            table.PublishNull(input.slot);
+    }
+    return gone;
 }
 
 } // namespace gaugeloft::sources::kernel
