@@ -256,3 +256,114 @@ TEST(KernelHwmon, DiskChipsJoinTheirMountedDisk)
         EXPECT_TRUE(Value(r, item + "/load/0").has_value());
     }
 }
+
+// Chips as their drivers lay them out (alarms, limits, labels and attributes that are not
+// readings), each alone on a machine: the item it lands on and its sensors in order, named and
+// converted.
+TEST(KernelHwmon, ChipsAsTheirDriversLayThemOut)
+{
+    struct Sensor {
+        const char* attribute;
+        const char* name;
+        double value;
+    };
+    struct Case {
+        const char* folder; // under tests/fixtures/kernel/hwmon/
+        const char* device;
+        const char* subsystem;
+        const char* parent;
+        const char* chipId;
+        const char* item;
+        const char* itemType;
+        const char* itemName;
+        std::vector<Sensor> sensors;
+    };
+    const Case cases[] = {
+        {"coretemp", "platform/coretemp.0", "bus/platform", "", "coretemp-isa-0000", "/cpu/0", "CPU", "CPU",
+         {{"temp1", "CPU Package", 45},
+          {"temp2", "CPU Core #1", 42},
+          {"temp3", "CPU Core #2", 43},
+          {"temp4", "CPU Core #3", 41},
+          {"temp5", "CPU Core #4", 44}}},
+        {"nct6798", "platform/nct6775.656", "bus/platform", "", "nct6798-isa-0290", nullptr, "SuperIO", "NCT6798",
+         {{"temp1", "SYSTIN", 34},
+          {"temp2", "CPUTIN", 40.5},
+          {"temp3", "AUXTIN0", 27},
+          {"fan1", "Fan #1", 812},
+          {"fan2", "Fan #2", 1205},
+          {"fan3", "Fan #3", 0},
+          {"pwm1", "Fan Control #1", 128 * 100.0 / 255},
+          {"pwm2", "Fan Control #2", 100},
+          {"in0", "Voltage #1", 1.04},
+          {"in1", "Voltage #2", 1.008},
+          {"in2", "Voltage #3", 3.392}}},
+        {"amdgpu", "pci0000:00/0000:03:00.0", "bus/pci", "", "amdgpu-pci-0300", nullptr, "GpuAmd", "amdgpu",
+         {{"temp1", "edge", 45},
+          {"temp2", "junction", 47},
+          {"temp3", "mem", 50},
+          {"fan1", "Fan", 0},
+          {"pwm1", "Fan Control", 0},
+          {"in0", "vddgfx", 0.725},
+          {"power1", "PPT", 15}}},
+        {"nvme", "pci0000:00/0000:02:00.0/nvme/nvme0", "class/nvme", "pci0000:00/0000:02:00.0", "nvme-pci-0200",
+         nullptr, "Storage", "nvme",
+         {{"temp1", "Composite", 38.85}, {"temp2", "Sensor 1", 38.85}, {"temp3", "Sensor 2", 42.85}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.folder);
+        Machine m;
+        const QMap<QString, QByteArray> files = FixtureFolder(QStringLiteral("hwmon/") + c.folder);
+        if (*c.parent)
+            m.tree.addDevice(c.parent, "bus/pci");
+        m.tree.addDevice(c.device, c.subsystem, c.parent);
+        m.tree.addHwmon("hwmon2", QString::fromUtf8(files.value("name")).trimmed(), c.device, files);
+        const Reading r = m.Read();
+        ExpectWellFormed(r);
+        const QString chip = QStringLiteral("/hwmon/%1/").arg(c.chipId);
+        const QString item = c.item ? QString(c.item) : QStringLiteral("/hwmon/%1").arg(c.chipId);
+        EXPECT_EQ(Text(r.hardware, item, "HardwareType"), c.itemType);
+        EXPECT_EQ(Text(r.hardware, item, "Name"), c.itemName);
+        QStringList expectedIds;
+        for (const Sensor& s : c.sensors)
+            expectedIds << chip + s.attribute;
+        EXPECT_EQ(Ids(r.sensors), expectedIds);
+        for (const Sensor& s : c.sensors) {
+            SCOPED_TRACE(s.attribute);
+            EXPECT_EQ(Text(r.sensors, chip + s.attribute, "Parent"), item);
+            EXPECT_EQ(Text(r.sensors, chip + s.attribute, "Name"), s.name);
+            const auto v = Value(r, chip + s.attribute);
+            ASSERT_TRUE(v.has_value());
+            EXPECT_DOUBLE_EQ(*v, s.value);
+        }
+    }
+}
+
+// The scan itself on the same folders: identities, kinds and the unit of each input.
+TEST(KernelHwmon, ScanOfChipsAsTheirDriversLayThemOut)
+{
+    using gaugeloft::sources::kernel::ChipKind;
+    using gaugeloft::sources::kernel::ScanHwmon;
+    FakeSysfs tree;
+    tree.addDevice("platform/coretemp.0", "bus/platform");
+    tree.addHwmon("hwmon0", "coretemp", "platform/coretemp.0", FixtureFolder("hwmon/coretemp"));
+    tree.addDevice("platform/nct6775.656", "bus/platform");
+    tree.addHwmon("hwmon1", "nct6798", "platform/nct6775.656", FixtureFolder("hwmon/nct6798"));
+    tree.addHwmon("hwmon2", "broken", "", {{"temp1_input", "\n"}, {"fan", "1\n"}, {"in99999999_input", "1\n"}});
+    const auto chips = ScanHwmon(tree.sysRoot());
+    ASSERT_EQ(chips.size(), std::size_t(3));
+    EXPECT_EQ(chips[0].chipId, "broken-virtual-0");
+    EXPECT_EQ(chips[0].kind, ChipKind::Other);
+    ASSERT_EQ(chips[0].inputs.size(), std::size_t(1)); // only temp1: "fan" and a 8-digit index are no inputs
+    EXPECT_EQ(chips[1].chipId, "coretemp-isa-0000");
+    EXPECT_EQ(chips[1].kind, ChipKind::Cpu);
+    EXPECT_EQ(chips[1].inputs.size(), std::size_t(5));
+    EXPECT_EQ(chips[1].inputs[0].label, "Package id 0");
+    EXPECT_EQ(chips[2].chipId, "nct6798-isa-0290");
+    EXPECT_EQ(chips[2].kind, ChipKind::SuperIo);
+    ASSERT_EQ(chips[2].inputs.size(), std::size_t(11));
+    EXPECT_EQ(chips[2].inputs[6].attribute, "pwm1");
+    EXPECT_EQ(chips[2].inputs[6].multiplier, 100);
+    EXPECT_EQ(chips[2].inputs[6].divisor, 255);
+    EXPECT_EQ(chips[2].inputs[8].attribute, "in0");
+    EXPECT_EQ(chips[2].inputs[8].divisor, 1000);
+}

@@ -1,5 +1,7 @@
 #include "sources/kernel/kernelmachine.h"
 
+#include <QDir>
+#include <QFile>
 #include <QSet>
 
 #include <gtest/gtest.h>
@@ -124,6 +126,33 @@ void ExpectWellFormed(const Reading& r)
             EXPECT_GE(*hi, *v);
         }
     }
+}
+
+namespace {
+QString FixturePath(const QString& name)
+{
+    return QStringLiteral(GAUGELOFT_SOURCE_DIR "/tests/fixtures/kernel/") + name;
+}
+} // namespace
+
+std::string Fixture(const QString& name)
+{
+    QFile file(FixturePath(name));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name.toStdString();
+    return file.readAll().toStdString();
+}
+
+QMap<QString, QByteArray> FixtureFolder(const QString& name)
+{
+    QMap<QString, QByteArray> files;
+    const QDir dir(FixturePath(name));
+    EXPECT_TRUE(dir.exists()) << name.toStdString();
+    for (const QString& file : dir.entryList(QDir::Files)) {
+        QFile f(dir.filePath(file));
+        if (f.open(QIODevice::ReadOnly))
+            files.insert(file, f.readAll());
+    }
+    return files;
 }
 
 } // namespace gaugeloft::test

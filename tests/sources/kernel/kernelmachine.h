@@ -6,6 +6,8 @@
 #include "sources/fakesysfs.h"
 #include "sources/kernel/kernelsource.h"
 
+#include <QByteArray>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 
@@ -13,6 +15,7 @@
 #include <memory>
 #include <optional>
 #include <ostream>
+#include <string>
 
 // Readable failures.
 void PrintTo(const QString& s, std::ostream* os);
@@ -52,5 +55,10 @@ std::optional<double> Value(const Reading& r, const QString& id, const char* fie
 QString Text(const SourceObjectSet& set, const QString& id, const char* field);
 // Names, types, identities and values as every reading must have them.
 void ExpectWellFormed(const Reading& r);
+
+// A file captured from a real machine, kept in tests/fixtures/kernel/ (empty when missing).
+std::string Fixture(const QString& name);
+// The files of a fixture folder by name, as the attributes of a fake chip.
+QMap<QString, QByteArray> FixtureFolder(const QString& name);
 
 } // namespace gaugeloft::test
