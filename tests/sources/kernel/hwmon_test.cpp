@@ -1,11 +1,9 @@
 #include "sources/kernel/hwmon.h"
 #include "sources/kernel/kernelmachine.h"
 
-#include <QDir>
 
 #include <gtest/gtest.h>
 
-#include <sys/statvfs.h>
 
 #include <cmath>
 #include <optional>

@@ -1,11 +1,12 @@
 #include "sources/kernel/kernelmachine.h"
 
-#include <QDir>
+#include <QFile>
 
 #include <gtest/gtest.h>
 
 #include <sys/statvfs.h>
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 #include <utility>
