@@ -11,9 +11,9 @@ using gaugeloft::sources::kernel::IsDischarging;
 TEST(KernelHwmon, BatteryChipsAreLeftToTheBatteryItem)
 {
     Machine m;
-    m.tree.addPowerSupply("BAT0", {{"type", "Battery\n"}, {"status", "Discharging\n"}, {"capacity", "80\n"},
+    m.tree.AddPowerSupply("BAT0", {{"type", "Battery\n"}, {"status", "Discharging\n"}, {"capacity", "80\n"},
                                    {"voltage_now", "12000000\n"}, {"power_now", "9000000\n"}});
-    m.tree.addHwmon("hwmon3", "BAT0", "virtual/power_supply/BAT0", {{"in0_input", "12000\n"}});
+    m.tree.AddHwmon("hwmon3", "BAT0", "virtual/power_supply/BAT0", {{"in0_input", "12000\n"}});
     const Reading r = m.Read();
     ExpectWellFormed(r);
     int batteries = 0;
@@ -67,7 +67,7 @@ TEST(KernelBattery, SuppliesAsTheKernelListsThem)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         Machine m;
-        m.tree.addPowerSupply("BAT0", c.files);
+        m.tree.AddPowerSupply("BAT0", c.files);
         const Reading r = m.Read();
         ExpectWellFormed(r);
         if (c.itemName.isEmpty()) {
@@ -89,10 +89,10 @@ TEST(KernelBattery, SuppliesAsTheKernelListsThem)
 TEST(KernelBattery, TheRateIsRenamedWhenTheCurrentTurns)
 {
     Machine m;
-    m.tree.addPowerSupply("BAT1", {{"type", "Battery\n"}, {"status", "Charging\n"}, {"power_now", "5000000\n"}});
+    m.tree.AddPowerSupply("BAT1", {{"type", "Battery\n"}, {"status", "Charging\n"}, {"power_now", "5000000\n"}});
     EXPECT_EQ(Text(m.Read().sensors, "/battery/BAT1/power/0", "Name"), "Charge Rate");
-    m.tree.write("sys/devices/virtual/power_supply/BAT1/status", "Discharging\n");
+    m.tree.Write("sys/devices/virtual/power_supply/BAT1/status", "Discharging\n");
     EXPECT_EQ(Text(m.Read().sensors, "/battery/BAT1/power/0", "Name"), "Discharge Rate");
-    m.tree.write("sys/devices/virtual/power_supply/BAT1/status", "Not charging\n");
+    m.tree.Write("sys/devices/virtual/power_supply/BAT1/status", "Not charging\n");
     EXPECT_EQ(Text(m.Read().sensors, "/battery/BAT1/power/0", "Name"), "Charge Rate");
 }

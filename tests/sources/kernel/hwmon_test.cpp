@@ -51,11 +51,11 @@ TEST(KernelHwmon, ChipsGetBusIdentitiesKindsAndItems)
         for (int i = 0; i < count; ++i) {
             const Chip& c = chips[i];
             if (*c.parent)
-                m.tree.addDevice(c.parent, "bus/pci");
+                m.tree.AddDevice(c.parent, "bus/pci");
             if (*c.device && *c.subsystem)
-                m.tree.addDevice(c.device, c.subsystem, c.parent);
+                m.tree.AddDevice(c.device, c.subsystem, c.parent);
             const int n = reversed ? count - 1 - i : i;
-            m.tree.addHwmon(QStringLiteral("hwmon%1").arg(n), c.name, c.device, {{"temp1_input", "40000\n"}});
+            m.tree.AddHwmon(QStringLiteral("hwmon%1").arg(n), c.name, c.device, {{"temp1_input", "40000\n"}});
         }
         const Reading r = m.Read();
         ExpectWellFormed(r);
@@ -115,11 +115,11 @@ TEST(KernelHwmon, ConvertsInputsAndNullsWhatCannotBeRead)
         {"uevent", "\n", nullptr, nullptr, std::nullopt},
     };
     Machine m;
-    m.tree.addDevice("platform/nct6775.656", "bus/platform");
+    m.tree.AddDevice("platform/nct6775.656", "bus/platform");
     QMap<QString, QByteArray> attributes;
     for (const Input& in : inputs)
         attributes.insert(in.file, in.content);
-    m.tree.addHwmon("hwmon3", "nct6798", "platform/nct6775.656", attributes);
+    m.tree.AddHwmon("hwmon3", "nct6798", "platform/nct6775.656", attributes);
     const Reading r = m.Read();
     ExpectWellFormed(r);
 
@@ -148,7 +148,7 @@ TEST(KernelHwmon, ConvertsInputsAndNullsWhatCannotBeRead)
         {"50500", 45.5}, {"40000", 40.0}, {"garbage", 40.0}, {"", 40.0}, {"41000", 40.0}};
     double highest = 45.5;
     for (const auto& [content, lowest] : steps) {
-        m.tree.write(chip + "temp1_input", content);
+        m.tree.Write(chip + "temp1_input", content);
         const Reading next = m.Read();
         if (content == "50500")
             highest = 50.5;
@@ -230,17 +230,17 @@ TEST(KernelHwmon, DiskChipsJoinTheirMountedDisk)
         Machine m;
         FakeSysfs& t = m.tree;
         const bool scsi = QByteArray(c.chip) == "drivetemp";
-        t.addDevice(c.controller, scsi ? "bus/scsi" : "bus/pci");
+        t.AddDevice(c.controller, scsi ? "bus/scsi" : "bus/pci");
         QString diskDevice = c.controller;
         if (*c.classDevice) {
-            t.addDevice(c.classDevice, "class/nvme", c.controller);
+            t.AddDevice(c.classDevice, "class/nvme", c.controller);
             diskDevice = c.classDevice;
         }
-        t.write("sys/devices/" + diskDevice + "/model", "Disk Model X\n");
-        t.addHwmon("hwmon0", c.chip, c.chipOnController ? QString(c.controller) : diskDevice, {{"temp1_input", "38850\n"}, {"temp1_label", "Composite\n"}});
-        t.addDisk(c.disk, {c.partition}, diskDevice);
-        t.makeDir("mnt");
-        t.write("proc/mounts", QStringLiteral("/dev/%1 %2 ext4 rw 0 0\n").arg(c.partition, t.path("mnt")).toUtf8());
+        t.Write("sys/devices/" + diskDevice + "/model", "Disk Model X\n");
+        t.AddHwmon("hwmon0", c.chip, c.chipOnController ? QString(c.controller) : diskDevice, {{"temp1_input", "38850\n"}, {"temp1_label", "Composite\n"}});
+        t.AddDisk(c.disk, {c.partition}, diskDevice);
+        t.MakeDir("mnt");
+        t.Write("proc/mounts", QStringLiteral("/dev/%1 %2 ext4 rw 0 0\n").arg(c.partition, t.Path("mnt")).toUtf8());
         const Reading r = m.Read();
         ExpectWellFormed(r);
         const QString item = QStringLiteral("/disk/") + c.disk;
@@ -312,9 +312,9 @@ TEST(KernelHwmon, ChipsAsTheirDriversLayThemOut)
         Machine m;
         const QMap<QString, QByteArray> files = FixtureFolder(QStringLiteral("hwmon/") + c.folder);
         if (*c.parent)
-            m.tree.addDevice(c.parent, "bus/pci");
-        m.tree.addDevice(c.device, c.subsystem, c.parent);
-        m.tree.addHwmon("hwmon2", QString::fromUtf8(files.value("name")).trimmed(), c.device, files);
+            m.tree.AddDevice(c.parent, "bus/pci");
+        m.tree.AddDevice(c.device, c.subsystem, c.parent);
+        m.tree.AddHwmon("hwmon2", QString::fromUtf8(files.value("name")).trimmed(), c.device, files);
         const Reading r = m.Read();
         ExpectWellFormed(r);
         const QString chip = QStringLiteral("/hwmon/%1/").arg(c.chipId);
@@ -342,12 +342,12 @@ TEST(KernelHwmon, ScanOfChipsAsTheirDriversLayThemOut)
     using gaugeloft::sources::kernel::ChipKind;
     using gaugeloft::sources::kernel::ScanHwmon;
     FakeSysfs tree;
-    tree.addDevice("platform/coretemp.0", "bus/platform");
-    tree.addHwmon("hwmon0", "coretemp", "platform/coretemp.0", FixtureFolder("hwmon/coretemp"));
-    tree.addDevice("platform/nct6775.656", "bus/platform");
-    tree.addHwmon("hwmon1", "nct6798", "platform/nct6775.656", FixtureFolder("hwmon/nct6798"));
-    tree.addHwmon("hwmon2", "broken", "", {{"temp1_input", "\n"}, {"fan", "1\n"}, {"in99999999_input", "1\n"}});
-    const auto chips = ScanHwmon(tree.sysRoot());
+    tree.AddDevice("platform/coretemp.0", "bus/platform");
+    tree.AddHwmon("hwmon0", "coretemp", "platform/coretemp.0", FixtureFolder("hwmon/coretemp"));
+    tree.AddDevice("platform/nct6775.656", "bus/platform");
+    tree.AddHwmon("hwmon1", "nct6798", "platform/nct6775.656", FixtureFolder("hwmon/nct6798"));
+    tree.AddHwmon("hwmon2", "broken", "", {{"temp1_input", "\n"}, {"fan", "1\n"}, {"in99999999_input", "1\n"}});
+    const auto chips = ScanHwmon(tree.SysRoot());
     ASSERT_EQ(chips.size(), std::size_t(3));
     EXPECT_EQ(chips[0].chipId, "broken-virtual-0");
     EXPECT_EQ(chips[0].kind, ChipKind::Other);

@@ -17,15 +17,15 @@ namespace gaugeloft::test {
 
 Machine::Machine()
 {
-    EXPECT_TRUE(tree.isValid());
+    EXPECT_TRUE(tree.IsValid());
 }
 
 KernelSource& Machine::Source()
 {
     if (!m_source) {
         KernelSourceOptions options;
-        options.sysRoot = tree.sysRoot();
-        options.procRoot = tree.procRoot();
+        options.sysRoot = tree.SysRoot();
+        options.procRoot = tree.ProcRoot();
         options.clockMs = [this] { return clockMs; };
         options.hardwareEvents = events;
         m_source = std::make_unique<KernelSource>(options);

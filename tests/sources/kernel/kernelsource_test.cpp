@@ -42,26 +42,26 @@ TEST(KernelProc, LoadsRatesAndLevelsComeFromTwoReads)
 {
     Machine m;
     FakeSysfs& t = m.tree;
-    t.write("proc/cpuinfo", "processor\t: 0\nmodel name\t: Ryzen Test 7\ncpu MHz\t\t: 3400.000\n\n"
+    t.Write("proc/cpuinfo", "processor\t: 0\nmodel name\t: Ryzen Test 7\ncpu MHz\t\t: 3400.000\n\n"
                             "processor\t: 1\nmodel name\t: Ryzen Test 7\ncpu MHz\t\t: 1200.500\n\n");
-    t.write("sys/devices/system/cpu/cpu0/cpufreq/scaling_cur_freq", "2800000\n");
-    t.write("proc/meminfo", "MemTotal:       16777216 kB\nMemFree:         1000 kB\nMemAvailable:    4194304 kB\n");
-    t.addDevice("pci0000:00/0000:00:17.0/ata1/host0/target0:0:0/0:0:0:0", "bus/scsi");
-    t.write("sys/devices/pci0000:00/0000:00:17.0/ata1/host0/target0:0:0/0:0:0:0/model", "Fake SSD 860   \n");
-    t.addDisk("sda", {"sda1", "sda2"}, "pci0000:00/0000:00:17.0/ata1/host0/target0:0:0/0:0:0:0");
-    t.addDisk("loop0", {});
-    t.makeDir("mnt/root");
-    t.makeDir("mnt/data dir");
-    t.write("proc/mounts", QStringLiteral("sysfs /sys sysfs rw 0 0\n"
+    t.Write("sys/devices/system/cpu/cpu0/cpufreq/scaling_cur_freq", "2800000\n");
+    t.Write("proc/meminfo", "MemTotal:       16777216 kB\nMemFree:         1000 kB\nMemAvailable:    4194304 kB\n");
+    t.AddDevice("pci0000:00/0000:00:17.0/ata1/host0/target0:0:0/0:0:0:0", "bus/scsi");
+    t.Write("sys/devices/pci0000:00/0000:00:17.0/ata1/host0/target0:0:0/0:0:0:0/model", "Fake SSD 860   \n");
+    t.AddDisk("sda", {"sda1", "sda2"}, "pci0000:00/0000:00:17.0/ata1/host0/target0:0:0/0:0:0:0");
+    t.AddDisk("loop0", {});
+    t.MakeDir("mnt/root");
+    t.MakeDir("mnt/data dir");
+    t.Write("proc/mounts", QStringLiteral("sysfs /sys sysfs rw 0 0\n"
                                           "/dev/sda1 %1/mnt/root ext4 rw 0 0\n"
                                           "/dev/sda2 %1/mnt/data\\040dir ext4 rw 0 0\n"
                                           "/dev/sda1 %1/mnt/root ext4 rw,bind 0 0\n"
                                           "/dev/loop0 /snap/x squashfs ro 0 0\n"
                                           "/dev/nonexistent9 /y ext4 rw 0 0\n")
-                               .arg(t.root())
+                               .arg(t.Root())
                                .toUtf8());
-    t.addPowerSupply("AC", {{"type", "Mains\n"}, {"online", "1\n"}});
-    t.addPowerSupply("BAT0", {{"type", "Battery\n"},
+    t.AddPowerSupply("AC", {{"type", "Mains\n"}, {"online", "1\n"}});
+    t.AddPowerSupply("BAT0", {{"type", "Battery\n"},
                               {"status", "Charging\n"},
                               {"capacity", "80\n"},
                               {"voltage_now", "12000000\n"},
@@ -70,7 +70,7 @@ TEST(KernelProc, LoadsRatesAndLevelsComeFromTwoReads)
 
     auto setCounters = [&](int k) {
         // cpu: user nice system idle iowait irq softirq steal guest guest_nice
-        t.write("proc/stat", QStringLiteral("cpu  %1 0 %1 %2 %3 0 0 0 50 0\n"
+        t.Write("proc/stat", QStringLiteral("cpu  %1 0 %1 %2 %3 0 0 0 50 0\n"
                                             "cpu0 %4 0 0 %5 0 0 0 0 0 0\n"
                                             "cpu1 0 0 0 %6 0 0 0 0 0 0\n"
                                             "intr 123 4 5\nctxt 99\n")
@@ -81,14 +81,14 @@ TEST(KernelProc, LoadsRatesAndLevelsComeFromTwoReads)
                                  .arg(70 * k)
                                  .arg(100 * k)
                                  .toUtf8());
-        t.write("proc/net/dev", QStringLiteral("Inter-|   Receive                                                |  Transmit\n"
+        t.Write("proc/net/dev", QStringLiteral("Inter-|   Receive                                                |  Transmit\n"
                                                " face |bytes    packets errs drop fifo frame compressed multicast|bytes    packets errs drop fifo colls carrier compressed\n"
                                                "    lo: 999999 1 0 0 0 0 0 0 999999 1 0 0 0 0 0 0\n"
                                                "  eth0:%1 10 0 0 0 0 0 0 %2 5 0 0 0 0 0 0\n")
                                     .arg(qint64(1) << 30 | qint64(4000 * k))
                                     .arg(1000 * k)
                                     .toUtf8());
-        t.write("proc/diskstats", QStringLiteral("   7       0 loop0 1 0 2 0 0 0 0 0 0 0 0\n"
+        t.Write("proc/diskstats", QStringLiteral("   7       0 loop0 1 0 2 0 0 0 0 0 0 0 0\n"
                                                  "   8       0 sda 10 0 %1 5 20 0 %2 7 0 12 12\n"
                                                  "   8       1 sda1 5 0 100 2 10 0 50 3 0 5 5\n")
                                       .arg(2000 * k)
@@ -104,8 +104,8 @@ TEST(KernelProc, LoadsRatesAndLevelsComeFromTwoReads)
         EXPECT_EQ(Value(first, id), 0.0) << id;
 
     setCounters(3);
-    t.write("sys/devices/system/cpu/cpu0/cpufreq/scaling_cur_freq", "3100500\n");
-    t.write("sys/devices/virtual/power_supply/BAT0/status", "Discharging\n");
+    t.Write("sys/devices/system/cpu/cpu0/cpufreq/scaling_cur_freq", "3100500\n");
+    t.Write("sys/devices/virtual/power_supply/BAT0/status", "Discharging\n");
     m.clockMs += 2000;
     const Reading r = m.Read();
     ExpectWellFormed(r);
@@ -156,7 +156,7 @@ TEST(KernelProc, LoadsRatesAndLevelsComeFromTwoReads)
 
     // Used space over the disk's two mounted file systems (the bind mount counts once).
     double used = 0, total = 0;
-    for (const QString& dir : {t.path("mnt/root"), t.path("mnt/data dir")}) {
+    for (const QString& dir : {t.Path("mnt/root"), t.Path("mnt/data dir")}) {
         struct statvfs fs {};
         ASSERT_EQ(statvfs(QFile::encodeName(dir).constData(), &fs), 0);
         total += double(fs.f_blocks) * double(fs.f_frsize);
@@ -188,24 +188,24 @@ TEST(KernelSource, RescansWhenHardwareChangesAndKeepsHistory)
         QByteArray text = QStringLiteral("cpu  %1 0 0 %1 0 0 0 0\ncpu0 %1 0 0 %1 0 0 0 0\n").arg(100 * k).toUtf8();
         if (secondCpu)
             text += "cpu1 0 0 0 100 0 0 0 0\n";
-        t.write("proc/stat", text);
+        t.Write("proc/stat", text);
     };
     auto netdev = [&](const QStringList& names) {
         QByteArray text = "h1\nh2\n";
         for (const QString& n : names)
             text += n.toUtf8() + ": 1 0 0 0 0 0 0 0 2 0 0 0 0 0 0 0\n";
-        t.write("proc/net/dev", text);
+        t.Write("proc/net/dev", text);
     };
     stat(1, false);
     netdev({"eth0"});
-    t.addDevice("platform/nct6775.656", "bus/platform");
-    t.addHwmon("hwmon1", "nct6798", "platform/nct6775.656", {{"fan1_input", "900\n"}});
-    t.addHwmon("hwmon2", "acpitz", "", {{"temp1_input", "30000\n"}});
+    t.AddDevice("platform/nct6775.656", "bus/platform");
+    t.AddHwmon("hwmon1", "nct6798", "platform/nct6775.656", {{"fan1_input", "900\n"}});
+    t.AddHwmon("hwmon2", "acpitz", "", {{"temp1_input", "30000\n"}});
 
     Reading r = m.Read();
     ExpectWellFormed(r);
     EXPECT_EQ(Value(r, "/hwmon/nct6798-isa-0290/fan1"), 900.0);
-    t.write("sys/devices/platform/nct6775.656/hwmon/hwmon1/fan1_input", "1500\n");
+    t.Write("sys/devices/platform/nct6775.656/hwmon/hwmon1/fan1_input", "1500\n");
     m.clockMs += 1000;
     stat(2, false);
     r = m.Read();
@@ -213,11 +213,11 @@ TEST(KernelSource, RescansWhenHardwareChangesAndKeepsHistory)
 
     // acpitz goes, a GPU comes in at the freed number, the Super I/O is renumbered,
     // a CPU and an interface come online.
-    t.removeHwmon("hwmon2");
-    t.removeHwmon("hwmon1");
-    t.addDevice("pci0000:00/0000:03:00.0", "bus/pci");
-    t.addHwmon("hwmon2", "amdgpu", "pci0000:00/0000:03:00.0", {{"temp1_input", "55000\n"}});
-    t.addHwmon("hwmon7", "nct6798", "platform/nct6775.656", {{"fan1_input", "1000\n"}});
+    t.RemoveHwmon("hwmon2");
+    t.RemoveHwmon("hwmon1");
+    t.AddDevice("pci0000:00/0000:03:00.0", "bus/pci");
+    t.AddHwmon("hwmon2", "amdgpu", "pci0000:00/0000:03:00.0", {{"temp1_input", "55000\n"}});
+    t.AddHwmon("hwmon7", "nct6798", "platform/nct6775.656", {{"fan1_input", "1000\n"}});
     stat(3, true);
     netdev({"eth0", "wlan0"});
     m.clockMs += 1000;
@@ -235,7 +235,7 @@ TEST(KernelSource, RescansWhenHardwareChangesAndKeepsHistory)
 
     // Hardware enumeration sees the change too, without consuming a rate window.
     netdev({"eth0"});
-    t.removeHwmon("hwmon2");
+    t.RemoveHwmon("hwmon2");
     SourceObjectSet hardware;
     ASSERT_TRUE(m.Source().Enumerate("Hardware", hardware));
     EXPECT_EQ(ById(hardware, "/hwmon/amdgpu-pci-0300"), nullptr);
@@ -254,12 +254,12 @@ TEST(KernelSource, WithKernelEventsTheFoldersAreListedOnlyAfterAnEventOrTheSlowR
         return std::exchange(announced, false);
     };
     FakeSysfs& t = m.tree;
-    t.addHwmon("hwmon2", "acpitz", "", {{"temp1_input", "30000\n"}});
+    t.AddHwmon("hwmon2", "acpitz", "", {{"temp1_input", "30000\n"}});
     Reading r = m.Read();
     ASSERT_NE(ById(r.hardware, "/hwmon/acpitz-virtual-0"), nullptr);
 
-    t.addDevice("platform/nct6775.656", "bus/platform");
-    t.addHwmon("hwmon1", "nct6798", "platform/nct6775.656", {{"fan1_input", "900\n"}});
+    t.AddDevice("platform/nct6775.656", "bus/platform");
+    t.AddHwmon("hwmon1", "nct6798", "platform/nct6775.656", {{"fan1_input", "900\n"}});
     m.clockMs += 1000;
     r = m.Read();
     EXPECT_EQ(ById(r.hardware, "/hwmon/nct6798-isa-0290"), nullptr) << "nothing announced, nothing listed";
@@ -269,8 +269,8 @@ TEST(KernelSource, WithKernelEventsTheFoldersAreListedOnlyAfterAnEventOrTheSlowR
     EXPECT_EQ(Value(r, "/hwmon/nct6798-isa-0290/fan1"), 900.0);
 
     // an announcement that never came: the slow rescan finds the chip
-    t.addDevice("pci0000:00/0000:03:00.0", "bus/pci");
-    t.addHwmon("hwmon3", "amdgpu", "pci0000:00/0000:03:00.0", {{"temp1_input", "55000\n"}});
+    t.AddDevice("pci0000:00/0000:03:00.0", "bus/pci");
+    t.AddHwmon("hwmon3", "amdgpu", "pci0000:00/0000:03:00.0", {{"temp1_input", "55000\n"}});
     m.clockMs += 1000;
     r = m.Read();
     EXPECT_EQ(ById(r.hardware, "/hwmon/amdgpu-pci-0300"), nullptr);
@@ -300,17 +300,17 @@ TEST(KernelSource, SurvivesGarbageEverywhere)
         FakeSysfs& t = m.tree;
         for (const char* file : {"proc/stat", "proc/meminfo", "proc/net/dev", "proc/diskstats", "proc/mounts",
                                  "proc/cpuinfo"})
-            t.write(file, junk);
-        t.write("sys/devices/system/cpu/cpu0/cpufreq/scaling_cur_freq", junk);
-        t.addHwmon("hwmon0", "junk", "", {{"temp1_input", junk}, {"temp1_label", junk}, {"fan1_input", junk}});
-        t.write("sys/devices/virtual/hwmon/hwmon1/name", junk); // not a chip when the name is junk-empty
-        t.link("sys/class/hwmon/hwmon1", "sys/devices/virtual/hwmon/hwmon1");
-        t.link("sys/class/hwmon/hwmon2", "sys/devices/missing/hwmon/hwmon2"); // dangling
-        t.makeDir("sys/class/hwmon/hwmon3");                                  // no name at all
-        t.addPowerSupply("BAT1", {{"type", "Battery\n"}, {"capacity", junk}, {"voltage_now", junk},
+            t.Write(file, junk);
+        t.Write("sys/devices/system/cpu/cpu0/cpufreq/scaling_cur_freq", junk);
+        t.AddHwmon("hwmon0", "junk", "", {{"temp1_input", junk}, {"temp1_label", junk}, {"fan1_input", junk}});
+        t.Write("sys/devices/virtual/hwmon/hwmon1/name", junk); // not a chip when the name is junk-empty
+        t.Link("sys/class/hwmon/hwmon1", "sys/devices/virtual/hwmon/hwmon1");
+        t.Link("sys/class/hwmon/hwmon2", "sys/devices/missing/hwmon/hwmon2"); // dangling
+        t.MakeDir("sys/class/hwmon/hwmon3");                                  // no name at all
+        t.AddPowerSupply("BAT1", {{"type", "Battery\n"}, {"capacity", junk}, {"voltage_now", junk},
                                   {"power_now", junk}, {"status", junk}});
-        t.addPowerSupply("BAT2", {{"type", junk}});
-        t.link("sys/class/power_supply/BAT3", "sys/nowhere");
+        t.AddPowerSupply("BAT2", {{"type", junk}});
+        t.Link("sys/class/power_supply/BAT3", "sys/nowhere");
         for (int i = 0; i < 3; ++i) {
             const Reading r = m.Read();
             ExpectWellFormed(r);
