@@ -1,4 +1,4 @@
-// One KernelSource::readAll over a fake machine: N hwmon chips of 8 inputs each, 8 CPUs,
+// One KernelSource::ReadAll over a fake machine: N hwmon chips of 8 inputs each, 8 CPUs,
 // two interfaces, a mounted disk and a battery. Discovery happens before timing starts.
 
 #include "sources/kernel/kernelsource.h"

@@ -13,7 +13,7 @@
 
 namespace gaugeloft::sources::kernel {
 
-int descriptorBudget()
+int DescriptorBudget()
 {
     rlimit limit {};
     if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
@@ -67,7 +67,7 @@ KernelFile& KernelFile::operator=(KernelFile&& other) noexcept
     return *this;
 }
 
-int KernelFile::acquire()
+int KernelFile::Acquire()
 {
     if (m_fd >= 0)
         return m_fd;
@@ -81,15 +81,15 @@ int KernelFile::acquire()
     return fd;
 }
 
-void KernelFile::release(int fd)
+void KernelFile::Release(int fd)
 {
     if (fd >= 0 && fd != m_fd)
         ::close(fd);
 }
 
-long KernelFile::readSmall(char* buf, std::size_t capacity)
+long KernelFile::ReadSmall(char* buf, std::size_t capacity)
 {
-    const int fd = acquire();
+    const int fd = Acquire();
     if (fd < 0)
         return -1;
     ssize_t n;
@@ -98,13 +98,13 @@ long KernelFile::readSmall(char* buf, std::size_t capacity)
     } while (n < 0 && errno == EINTR);
     if (n < 0)
         m_error = errno;
-    release(fd);
+    Release(fd);
     return static_cast<long>(n);
 }
 
-bool KernelFile::readWhole(std::vector<char>& buf)
+bool KernelFile::ReadWhole(std::vector<char>& buf)
 {
-    const int fd = acquire();
+    const int fd = Acquire();
     if (fd < 0) {
         buf.clear();
         return false;
@@ -131,12 +131,12 @@ bool KernelFile::readWhole(std::vector<char>& buf)
         if (used > (64u << 20)) // nothing we read is this large; stop on runaway files
             break;
     }
-    release(fd);
+    Release(fd);
     buf.resize(ok ? used : 0);
     return ok;
 }
 
-QByteArray readText(const QString& path)
+QByteArray ReadText(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
@@ -144,33 +144,33 @@ QByteArray readText(const QString& path)
     return file.read(1 << 20);
 }
 
-QString readTrimmed(const QString& path)
+QString ReadTrimmed(const QString& path)
 {
-    return QString::fromUtf8(readText(path)).trimmed();
+    return QString::fromUtf8(ReadText(path)).trimmed();
 }
 
 namespace {
-bool isDots(const char* name)
+bool IsDots(const char* name)
 {
     return name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0));
 }
 } // namespace
 
-std::vector<QByteArray> listFolder(const QByteArray& path)
+std::vector<QByteArray> ListFolder(const QByteArray& path)
 {
     std::vector<QByteArray> names;
     DIR* dir = ::opendir(path.constData());
     if (!dir)
         return names;
     while (const dirent* entry = ::readdir(dir)) {
-        if (!isDots(entry->d_name))
+        if (!IsDots(entry->d_name))
             names.emplace_back(entry->d_name);
     }
     ::closedir(dir);
     return names;
 }
 
-bool folderUnchanged(const QByteArray& path, const std::vector<QByteArray>& known)
+bool FolderUnchanged(const QByteArray& path, const std::vector<QByteArray>& known)
 {
     DIR* dir = ::opendir(path.constData());
     if (!dir)
@@ -178,7 +178,7 @@ bool folderUnchanged(const QByteArray& path, const std::vector<QByteArray>& know
     std::size_t index = 0;
     bool same = true;
     while (const dirent* entry = ::readdir(dir)) {
-        if (isDots(entry->d_name))
+        if (IsDots(entry->d_name))
             continue;
         if (index >= known.size() || std::strcmp(known[index].constData(), entry->d_name) != 0) {
             same = false;

@@ -12,7 +12,7 @@
 namespace gaugeloft::sources::kernel {
 
 // How many descriptors one kernel source may keep open (half the soft RLIMIT_NOFILE).
-int descriptorBudget();
+int DescriptorBudget();
 
 class KernelFile {
 public:
@@ -25,20 +25,20 @@ public:
     KernelFile(const KernelFile&) = delete;
     KernelFile& operator=(const KernelFile&) = delete;
 
-    bool isValid() const { return m_fd >= 0 || !m_path.isEmpty(); }
-    bool isOpen() const { return m_fd >= 0; }
-    int descriptor() const { return m_fd; }
+    bool IsValid() const { return m_fd >= 0 || !m_path.isEmpty(); }
+    bool IsOpen() const { return m_fd >= 0; }
+    int Descriptor() const { return m_fd; }
 
     // One read from offset 0 into `buf` (at most `capacity` bytes). Returns the byte count,
-    // or -1 with lastError() set.
-    long readSmall(char* buf, std::size_t capacity);
+    // or -1 with LastError() set.
+    long ReadSmall(char* buf, std::size_t capacity);
     // The whole content from offset 0 into `buf` (resized to fit). False on error.
-    bool readWhole(std::vector<char>& buf);
-    int lastError() const { return m_error; }
+    bool ReadWhole(std::vector<char>& buf);
+    int LastError() const { return m_error; }
 
 private:
-    int acquire();
-    void release(int fd);
+    int Acquire();
+    void Release(int fd);
 
     int m_fd = -1;
     QByteArray m_path; // set only when the descriptor is not kept
@@ -46,13 +46,13 @@ private:
 };
 
 // Reads a small text file whole (discovery only); empty when missing.
-QByteArray readText(const QString& path);
+QByteArray ReadText(const QString& path);
 // The same, trimmed of surrounding white space.
-QString readTrimmed(const QString& path);
+QString ReadTrimmed(const QString& path);
 
 // The entry names of a folder in readdir order (no "." / ".."). Empty when missing.
-std::vector<QByteArray> listFolder(const QByteArray& path);
+std::vector<QByteArray> ListFolder(const QByteArray& path);
 // True when the folder's entries still equal `known`, in the same order. No allocation.
-bool folderUnchanged(const QByteArray& path, const std::vector<QByteArray>& known);
+bool FolderUnchanged(const QByteArray& path, const std::vector<QByteArray>& known);
 
 } // namespace gaugeloft::sources::kernel

@@ -10,6 +10,10 @@
 // file reports its device gone). Between discoveries a read is a pread of each kept descriptor and an in-place
 // update of prebuilt instances.
 //
+// Each hardware family is a unit of its own (cpu.h, memory.h, disks.h, hwmon.h, network.h,
+// battery.h) with its discovery and read; this class decides when to discover again and
+// publishes what the families found.
+//
 // Not thread safe: one thread reads a source at a time.
 
 #include "sources/sensorsource.h"
@@ -42,7 +46,7 @@ public:
     // "Hardware" / "Sensor" (case-insensitive); other class -> false. Enumerating
     // "Hardware" only checks for changed hardware; "Sensor" reads every value.
     bool Enumerate(const QString& className, SourceObjectSet& out) override;
-    // A ClassRefresher over readAll; it must not outlive this source.
+    // A ClassRefresher over ReadAll; it must not outlive this source.
     std::unique_ptr<SensorRefresher> CreateRefresher() override;
     // One read of everything. Always answers (true); missing parts are left out.
     bool ReadAll(SourceObjectSet& hardware, SourceObjectSet& sensors);

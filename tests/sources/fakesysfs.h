@@ -15,33 +15,33 @@ class FakeSysfs {
 public:
     FakeSysfs();
 
-    bool isValid() const { return m_dir.isValid(); }
-    QString root() const { return m_dir.path(); }
-    QString sysRoot() const { return path(QStringLiteral("sys")); }
-    QString procRoot() const { return path(QStringLiteral("proc")); }
-    QString path(const QString& relative) const { return m_dir.path() + QLatin1Char('/') + relative; }
+    bool IsValid() const { return m_dir.isValid(); }
+    QString Root() const { return m_dir.path(); }
+    QString SysRoot() const { return Path(QStringLiteral("sys")); }
+    QString ProcRoot() const { return Path(QStringLiteral("proc")); }
+    QString Path(const QString& relative) const { return m_dir.path() + QLatin1Char('/') + relative; }
 
     // Files and links, relative to the root; parent folders are made as needed.
-    void write(const QString& relative, const QByteArray& content);
-    void makeDir(const QString& relative);
-    void link(const QString& relative, const QString& targetRelative); // stored as a relative link
-    void remove(const QString& relative);                               // a file, link or folder tree
+    void Write(const QString& relative, const QByteArray& content);
+    void MakeDir(const QString& relative);
+    void Link(const QString& relative, const QString& targetRelative); // stored as a relative link
+    void Remove(const QString& relative);                               // a file, link or folder tree
 
     // sys/devices/<devicePath> on a bus or class ("bus/pci", "class/nvme"); `parentDevice`
     // (a device path too) becomes its `device` link, as class devices have.
-    void addDevice(const QString& devicePath, const QString& subsystem, const QString& parentDevice = {});
+    void AddDevice(const QString& devicePath, const QString& subsystem, const QString& parentDevice = {});
 
     // sys/class/hwmon/<entry> for a chip of `name` below `devicePath` (empty: a virtual chip).
     // `attributes` maps file names to contents. Returns the chip's folder, relative.
-    QString addHwmon(const QString& entry, const QString& name, const QString& devicePath,
+    QString AddHwmon(const QString& entry, const QString& name, const QString& devicePath,
                      const QMap<QString, QByteArray>& attributes);
-    void removeHwmon(const QString& entry);
+    void RemoveHwmon(const QString& entry);
 
     // sys/class/block/<disk> (and its partitions) below `devicePath` (empty: virtual).
-    void addDisk(const QString& disk, const QStringList& partitions, const QString& devicePath = {});
+    void AddDisk(const QString& disk, const QStringList& partitions, const QString& devicePath = {});
 
     // sys/class/power_supply/<name> with the given attributes.
-    void addPowerSupply(const QString& name, const QMap<QString, QByteArray>& attributes);
+    void AddPowerSupply(const QString& name, const QMap<QString, QByteArray>& attributes);
 
 private:
     QTemporaryDir m_dir;
