@@ -76,9 +76,11 @@ PollOutcome PollCycle::Timer1Timer()
 void PollCycle::Tick(PollOutcome& outcome)
 {
     m_unknownTypeSeen = false;
-    m_window.RunThemeCheck();
+    // one reading of the local time per tick (each costs a look at the time zone file)
+    const QTime now = Now().time();
+    m_window.RunThemeCheck(now);
     m_timers.StopAnimationTimer();
-    m_window.SetClockText(ClockLocale.toString(Now().time(), QLocale::ShortFormat) + QLatin1Char(' '));
+    m_window.SetClockText(ClockLocale.toString(now, QLocale::ShortFormat) + QLatin1Char(' '));
 
     TWMI_OHM_Hardware* hardware = m_provider.HardwareReader.get();
     TWMI_OHM_Sensor* sensors = m_provider.SensorReader.get();

@@ -31,7 +31,8 @@ public:
 class PollWindow {
 public:
     virtual ~PollWindow() = default;
-    virtual void RunThemeCheck() {}  // the time-of-day theme check, when switching is on
+    // the time-of-day theme check at the tick's time, when switching is on
+    virtual void RunThemeCheck(QTime /*now*/) {}
     virtual void SetClockText(const QString& text) = 0;
     virtual bool SensorsPanelVisible() const = 0;
     virtual void SetSensorsPanelVisible(bool visible) = 0;

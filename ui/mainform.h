@@ -162,7 +162,7 @@ public:
     void ShowWindow() override;
     void SetCaption(const QString& text) override;
     void RestoreCaption() override;
-    void RunThemeCheck() override;
+    void RunThemeCheck(QTime now) override;
     void LoadDashboard() override;
 
     // ThemeView

@@ -130,9 +130,9 @@ void TMainForm::ShowAutoSwitch(bool on)
     m_launcher->Button(SideButton::AutoTheme)->setChecked(on);
 }
 
-void TMainForm::RunThemeCheck()
+void TMainForm::RunThemeCheck(QTime now)
 {
-    m_theme.ScheduleCheck(m_poll->Now().time());
+    m_theme.ScheduleCheck(now);
 }
 
 // ---- toggles

@@ -89,7 +89,7 @@ public:
     bool captionThrows = false;
     std::function<void()> onLoadDashboard;
 
-    void RunThemeCheck() override { calls << "ThemeCheck"; }
+    void RunThemeCheck(QTime) override { calls << "ThemeCheck"; }
     void StopPollTimer() override { calls << "StopPoll"; pollTimerRunning = false; }
     void StartPollTimer() override { calls << "StartPoll"; pollTimerRunning = true; }
     void StopAnimationTimer() override { calls << "StopAnimation"; animationTimerRunning = false; }
