@@ -28,7 +28,7 @@ const QString& Folder()
 
 bool Parse(const QByteArray& data, const QString& className, SourceObjectSet& out)
 {
-    const bool ok = parseSnapshot(data, className, out);
+    const bool ok = ParseSnapshot(data, className, out);
     Check(ok || out.empty());
     for (const SourceInstance& instance : out) {
         Check(instance.names.size() == instance.values.size());

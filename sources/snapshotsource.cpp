@@ -17,12 +17,12 @@ namespace {
 
 // Anything but a regular file of at most kMaxFileBytes is refused without blocking, so a
 // FIFO, a device or a huge file never stalls a poll.
-bool readSnapshotFile(const QString& path, QByteArray& bytes)
+bool ReadSnapshotFile(const QString& path, QByteArray& bytes)
 {
     return platform::ReadRegularFile(path, SnapshotSource::kMaxFileBytes, &bytes) == platform::ReadStatus::Read;
 }
 
-std::optional<QJsonObject> parseDocument(const QByteArray& bytes)
+std::optional<QJsonObject> ParseDocument(const QByteArray& bytes)
 {
     if (bytes.isEmpty())
         return std::nullopt;
@@ -33,7 +33,7 @@ std::optional<QJsonObject> parseDocument(const QByteArray& bytes)
     return document.object();
 }
 
-QVariant toVariant(const QJsonValue& value)
+QVariant ToVariant(const QJsonValue& value)
 {
     switch (value.type()) {
     case QJsonValue::String:
@@ -48,7 +48,7 @@ QVariant toVariant(const QJsonValue& value)
 }
 
 // True when the object's keys, in iteration order, are exactly `names`.
-bool hasNames(const QJsonObject& object, const QStringList& names)
+bool HasNames(const QJsonObject& object, const QStringList& names)
 {
     if (object.size() != names.size())
         return false;
@@ -60,7 +60,7 @@ bool hasNames(const QJsonObject& object, const QStringList& names)
     return true;
 }
 
-bool readClass(const QJsonObject& root, const QString& className, SourceObjectSet& out)
+bool ReadClass(const QJsonObject& root, const QString& className, SourceObjectSet& out)
 {
     out.clear();
     // Prefer the exact spelling; otherwise the first key equal but for case.
@@ -83,13 +83,13 @@ bool readClass(const QJsonObject& root, const QString& className, SourceObjectSe
         if (!element.isObject())
             continue;
         const QJsonObject object = element.toObject();
-        if (out.empty() || !hasNames(object, names))
+        if (out.empty() || !HasNames(object, names))
             names = object.keys();
         SourceInstance instance;
         instance.names = names;
         instance.values.reserve(object.size());
         for (auto it = object.constBegin(); it != object.constEnd(); ++it)
-            instance.values.append(toVariant(it.value()));
+            instance.values.append(ToVariant(it.value()));
         out.push_back(std::move(instance));
     }
     return true;
@@ -97,11 +97,11 @@ bool readClass(const QJsonObject& root, const QString& className, SourceObjectSe
 
 } // namespace
 
-bool parseSnapshot(const QByteArray& bytes, const QString& className, SourceObjectSet& out)
+bool ParseSnapshot(const QByteArray& bytes, const QString& className, SourceObjectSet& out)
 {
     out.clear();
-    const std::optional<QJsonObject> root = parseDocument(bytes);
-    return root && readClass(*root, className, out);
+    const std::optional<QJsonObject> root = ParseDocument(bytes);
+    return root && ReadClass(*root, className, out);
 }
 
 SnapshotSource::SnapshotSource(QString filePath)
@@ -113,7 +113,7 @@ bool SnapshotSource::Enumerate(const QString& className, SourceObjectSet& out)
 {
     out.clear();
     QByteArray bytes;
-    return readSnapshotFile(m_filePath, bytes) && parseSnapshot(bytes, className, out);
+    return ReadSnapshotFile(m_filePath, bytes) && ParseSnapshot(bytes, className, out);
 }
 
 std::unique_ptr<SensorRefresher> SnapshotSource::CreateRefresher()
@@ -124,11 +124,11 @@ std::unique_ptr<SensorRefresher> SnapshotSource::CreateRefresher()
             hardware.clear();
             sensors.clear();
             QByteArray bytes;
-            if (!readSnapshotFile(path, bytes))
+            if (!ReadSnapshotFile(path, bytes))
                 return false;
-            const std::optional<QJsonObject> root = parseDocument(bytes);
-            if (!root || !readClass(*root, kHardwareClass, hardware)
-                || !readClass(*root, kSensorClass, sensors)) {
+            const std::optional<QJsonObject> root = ParseDocument(bytes);
+            if (!root || !ReadClass(*root, kHardwareClass, hardware)
+                || !ReadClass(*root, kSensorClass, sensors)) {
                 hardware.clear();
                 sensors.clear();
                 return false;

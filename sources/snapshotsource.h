@@ -24,7 +24,7 @@ public:
     // It fails the refresh unless the file holds both the Hardware and the Sensor array.
     std::unique_ptr<SensorRefresher> CreateRefresher() override;
 
-    const QString& filePath() const { return m_filePath; }
+    const QString& FilePath() const { return m_filePath; }
 
     // Larger files are refused without being read.
     static constexpr qint64 kMaxFileBytes = 4 * 1024 * 1024;
@@ -38,6 +38,6 @@ private:
 // or the object has no array for the class. Strings become QString, numbers double,
 // booleans bool; null, nested arrays and nested objects become a null QVariant.
 // Elements of the class array that are not objects are skipped.
-bool parseSnapshot(const QByteArray& bytes, const QString& className, SourceObjectSet& out);
+bool ParseSnapshot(const QByteArray& bytes, const QString& className, SourceObjectSet& out);
 
 } // namespace gaugeloft::sources

@@ -61,7 +61,7 @@ TEST(SnapshotExamples, ParseWithConsistentStructure)
         SnapshotSource source(QDir(examplesDir()).filePath(QString::fromUtf8(c.file)));
         SourceObjectSet hardware;
         SourceObjectSet sensors;
-        ASSERT_TRUE(source.Enumerate(kHardwareClass, hardware)) << source.filePath().toStdString();
+        ASSERT_TRUE(source.Enumerate(kHardwareClass, hardware)) << source.FilePath().toStdString();
         ASSERT_TRUE(source.Enumerate(kSensorClass, sensors));
 
         QSet<QString> identifiers;

@@ -120,7 +120,7 @@ TEST(SnapshotParse, Documents)
     for (const ParseCase& c : parseCases()) {
         SCOPED_TRACE(c.label);
         SourceObjectSet out = junkSet();
-        EXPECT_EQ(parseSnapshot(c.json, QString::fromUtf8(c.className), out), c.ok);
+        EXPECT_EQ(ParseSnapshot(c.json, QString::fromUtf8(c.className), out), c.ok);
         if (c.ok)
             EXPECT_EQ(dump(out), std::string(c.expected));
         else
@@ -135,7 +135,7 @@ TEST(SnapshotParse, SameShapedNeighboursShareNames)
         {"Name":"c","Value":3,"Max":4},
         {"Name":"d","Value":5},{"Name":"e","Value":6}]})";
     SourceObjectSet out;
-    ASSERT_TRUE(parseSnapshot(json, kSensorClass, out));
+    ASSERT_TRUE(ParseSnapshot(json, kSensorClass, out));
     ASSERT_EQ(out.size(), 5u);
     auto shared = [&](size_t i, size_t j) {
         return out[i].names.constData() == out[j].names.constData();
@@ -155,17 +155,17 @@ TEST(SnapshotParse, DamagedBytes)
     const QByteArray valid = R"({"Hardware":[{"Name":"CPU","Identifier":"/intelcpu/0"}],)"
                              R"("Sensor":[{"Name":"Core","Value":41.5,"Min":null,"Ok":true},[1,{"x":2}]]})";
     SourceObjectSet out;
-    ASSERT_TRUE(parseSnapshot(valid, kSensorClass, out));
+    ASSERT_TRUE(ParseSnapshot(valid, kSensorClass, out));
     for (qsizetype n = 0; n < valid.size(); ++n) {
         out = junkSet();
-        EXPECT_FALSE(parseSnapshot(valid.left(n), kSensorClass, out)) << n;
+        EXPECT_FALSE(ParseSnapshot(valid.left(n), kSensorClass, out)) << n;
         EXPECT_TRUE(out.empty()) << n;
     }
 
     std::mt19937 random(20240611);
     auto check = [&](const QByteArray& bytes) {
         out = junkSet();
-        const bool ok = parseSnapshot(bytes, kSensorClass, out);
+        const bool ok = ParseSnapshot(bytes, kSensorClass, out);
         if (!ok) {
             EXPECT_TRUE(out.empty());
         }
