@@ -1,6 +1,7 @@
 #include "ui/simplewebupdateform.h"
 
 #include "ui/appicon.h"
+#include "ui/askconfirmationform.h"
 #include "ui/dialogfont.h"
 #include "ui/frameplacement.h"
 
@@ -226,10 +227,19 @@ void TSimpleWebUpdateForm::ShowFailure(const QString& text)
     QMessageBox::critical(parent, QStringLiteral("Web Update"), text, QMessageBox::Ok);
 }
 
-update::ConfirmationAnswer TSimpleWebUpdateForm::Confirm(const update::ConfirmationRequest&)
+update::ConfirmationAnswer TSimpleWebUpdateForm::Confirm(const update::ConfirmationRequest& request)
 {
-    // The confirmation dialog comes with installing; until then the answer is Cancel.
-    return {};
+    TAskConfirmationForm form(isVisible() ? this : nullptr);
+    form.SetTurnOffBox(request.TurnOffChecked);
+    form.SetTurnOffOffered(request.TurnOffOffered);
+    form.SetAutoContinue(request.AutoContinue, request.AutoDelay);
+    form.SetDetails(request.Details);
+    if (ConfirmationOpened)
+        ConfirmationOpened(form);
+    update::ConfirmationAnswer answer;
+    answer.Install = form.Ask(request.Caption, request.Text, request.Sounds) == QDialog::Accepted;
+    answer.TurnOffChecked = form.TurnedOff();
+    return answer;
 }
 
 void TSimpleWebUpdateForm::RequestClose()

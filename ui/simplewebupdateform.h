@@ -8,6 +8,8 @@
 #include "update/updaterun.h"
 
 #include <QDialog>
+
+#include <functional>
 #include <QPointer>
 
 class QEventLoop;
@@ -16,6 +18,8 @@ class QProgressBar;
 class QPushButton;
 
 namespace gaugeloft {
+
+class TAskConfirmationForm;
 
 class TSimpleWebUpdateForm : public QDialog, public update::ProgressView {
     Q_OBJECT
@@ -47,6 +51,9 @@ public:
     bool CloseRequested() const { return m_closeRequested; }
 
     void Button1Click();
+
+    // Called with each confirmation form before it asks (tests answer it from here).
+    std::function<void(TAskConfirmationForm&)> ConfirmationOpened;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -31,7 +31,15 @@ printf 'Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Ma
   >"$work/config/Marrowind/registry.reg"
 export XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/config" QT_QPA_PLATFORM=xcb
 export GAUGELOFT_SENSOR_FILE="$sensors" GAUGELOFT_UPDATES_ROOT="http://127.0.0.1:$port/"
-xvfb-run -a "$program" >"$work/program.log" 2>&1 & pids+=($!)
+# an X server of its own, so that the program is a child of this script and ends with it
+exec 3>"$work/display"
+Xvfb -displayfd 3 -nolisten tcp >"$work/xvfb.log" 2>&1 & pids+=($!)
+exec 3>&-
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+export DISPLAY=":$(head -n 1 "$work/display")"
+"$program" >"$work/program.log" 2>&1 & program_pid=$!
+pids=("$program_pid" "${pids[@]}")
 
 for _ in $(seq 100); do grep -q "GET /Tallyvane.xml" "$work/access.log" 2>/dev/null && break; sleep 0.1; done
 grep -q "GET /Tallyvane.xml HTTP/1.1\" 200" "$work/access.log" || fail "the index was not asked for"
@@ -41,5 +49,5 @@ entry=$(sed -n '/Ravelwick\\Apps\\{/,/^$/p' "$registry")
 echo "$entry" | grep -q '"LastCheck"=hex:' || fail "no LastCheck in the catalog entry: $entry"
 echo "$entry" | grep -q '"LastCheck"=hex:00,00,00,00,00,00,00,00' && fail "LastCheck stayed 0"
 echo "$entry" | grep -q '"WebIndex"="Tallyvane"' || fail "the entry has no index name"
-kill -0 "${pids[1]}" 2>/dev/null || fail "the program ended: $(cat "$work/program.log")"
+kill -0 "$program_pid" 2>/dev/null || fail "the program ended: $(cat "$work/program.log")"
 echo "PASS"
