@@ -200,6 +200,20 @@ void TSimpleWebUpdateForm::TransferEnded()
     SetTransferActive(false);
 }
 
+void TSimpleWebUpdateForm::ResetProgress()
+{
+    m_position = 0;
+    m_bar->setValue(0);
+    m_info->clear();
+    m_info->repaint();
+    m_transferComplete = false;
+}
+
+void TSimpleWebUpdateForm::SetIndeterminate()
+{
+    m_bar->setRange(0, 0);
+}
+
 void TSimpleWebUpdateForm::WaitForClose()
 {
     m_button->setText(QStringLiteral("&Close"));

@@ -40,6 +40,8 @@ public:
     void TransferBegun(qint64 expected) override;
     void TransferProgress(qint64 count) override;
     void TransferEnded() override;
+    void ResetProgress() override;
+    void SetIndeterminate() override;
     void WaitForClose() override;
     void Beep(update::DialogSound sound) override;
     void ShowFailure(const QString& text) override;

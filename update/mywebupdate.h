@@ -32,6 +32,8 @@ struct RunResult {
     qint32 NewSize = 0;
     QString NewNotes {};
     bool NewIsPortable = false;
+    QString DownloadedArchive {};  // the local files of a confirmed update, for its installation
+    QString DownloadedPackage {};
 };
 
 // What the component needs of the program around it.
@@ -76,6 +78,7 @@ public:
     QString TempFile;
     // The program's title (index name when IndexName is empty, texts).
     const QString& ApplicationTitle() const { return m_host.ApplicationTitle; }
+    const QString& ExecutablePath() const { return m_host.ExecutablePath; }
     // The version a run compares against: CurrentVersion, else the program's "FileVersion".
     QString VersionToCompare() const;
     QDateTime Now() const { return m_host.Now(); }

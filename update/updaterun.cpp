@@ -1,9 +1,13 @@
 #include "update/updaterun.h"
 
+#include "update/tempname.h"
 #include "update/updateindex.h"
 #include "update/updatetexts.h"
 #include "update/versioncompare.h"
 #include "update/webproxy.h"
+
+#include <QFileInfo>
+#include <QRandomGenerator>
 
 namespace gaugeloft::update {
 
@@ -11,6 +15,7 @@ namespace {
 
 const QString kChecking = QStringLiteral("Checking for updates");
 const QString kNoUpdate = QStringLiteral("No new update found");
+const QString kDownloading = QStringLiteral("Downloading update");
 const QString kFailurePrefix = QStringLiteral("Downloading new version failed: ");
 
 // Leaves the run as cancelled.
@@ -31,14 +36,18 @@ public:
     {
         m_client.OnWorkBegin = [this](qint64 expected) {
             m_max = expected;
+            m_position = 0;
             m_view.TransferBegun(expected);
             Work(0, expected);
         };
         m_client.OnWork = [this](qint64 count) {
+            if (m_max != 0)
+                m_position = count;
             m_view.TransferProgress(count);
             Work(m_max != 0 ? count : 0, m_max);
         };
         m_client.OnWorkEnd = [this] {
+            m_transferComplete = m_position == m_max;
             m_view.TransferEnded();
             Work(1, 0);
         };
@@ -64,6 +73,7 @@ public:
             result.Completed = true;
         } catch (const Abort&) {
             result.Aborted = true;
+            DeleteDownloads();
         } catch (const Failure& error) {
             failed = true;
             failure = error.message;
@@ -127,9 +137,81 @@ private:
             c.OnUpdateNeeded(current, index.Version, index.Notes, allowUpdate, allowConfirm);
         if (allowConfirm)
             allowUpdate = Confirm(current, index);
-        // Downloading and installing come after a confirmed update; until the program can
-        // install one, the run ends here.
-        (void)allowUpdate;
+        if (!allowUpdate)
+            return;
+        Download(index);
+        result.DownloadedArchive = m_archive;
+        result.DownloadedPackage = m_package;
+    }
+
+    // The archive, then the package, each into a new file of its own.
+    void Download(const UpdateIndex& index)
+    {
+        const bool silent = c.CheckMode == cmSilent;
+        if (silent)
+            m_view.ShowProgressWindow(kDownloading);
+        else
+            m_view.SetDescription(kDownloading);
+        m_view.ResetProgress();
+        m_transferComplete = false;
+
+        QString folder = TempFolder();
+        if (index.Portable) {
+            // a portable package replaces the program where it lies
+            folder = QFileInfo(c.ExecutablePath()).absolutePath();
+            if (!QFileInfo(folder).isWritable()) {
+                if (silent)
+                    m_view.HideProgressWindow();
+                throw Failure {QStringLiteral("The program's folder %1 cannot be written, so this copy cannot "
+                                              "replace itself. Install the new version as its owner did.")
+                                   .arg(folder)};
+            }
+        }
+        const QString base = TempBase(folder, c.TempFile);
+        ApplyProxy(m_client, {c.UseProxy, c.ProxyHost, c.ProxyPort});
+        try {
+            if (!index.Archive.isEmpty())
+                m_archive = Fetch(base, index.Archive);
+            m_package = Fetch(base, index.File);
+        } catch (...) {
+            if (silent)
+                m_view.HideProgressWindow();
+            throw;
+        }
+        if (silent)
+            m_view.HideProgressWindow();
+        if (!m_transferComplete)
+            throw Abort {};
+        m_view.SetIndeterminate();
+    }
+
+    // One download into a new temporary file; returns its path.
+    QString Fetch(const QString& base, const QString& remoteName)
+    {
+        // each search starts at a random number from 1 to 500
+        const int start = TempNameStart ? TempNameStart() : QRandomGenerator::global()->bounded(1, 501);
+        QFile file;
+        QString error;
+        const QString local = MakeTempName(base, RemoteExtension(remoteName), start, file, &error);
+        if (local.isEmpty())
+            throw Failure {error};
+        m_downloads << local;
+        const QString url = c.UpdatesRoot + remoteName;
+        NotifyStep(usDownload, url, local);
+        const TransferResult got = m_client.Get(QUrl(url), file);
+        file.close();
+        if (m_cancelled || got.Cancelled)
+            throw Abort {};
+        if (!got.Ok)
+            throw Failure {got.Error};
+        return local;
+    }
+
+    void DeleteDownloads()
+    {
+        for (const QString& path : std::as_const(m_downloads))
+            QFile::remove(path);
+        m_downloads.clear();
     }
 
     bool Confirm(const QString& current, const UpdateIndex& index)
@@ -199,6 +281,11 @@ private:
     const bool m_normal;
     bool m_cancelled = false;
     qint64 m_max = 0;
+    qint64 m_position = 0;
+    bool m_transferComplete = false;
+    QStringList m_downloads;  // files this run created
+    QString m_archive;
+    QString m_package;
     TMyUpdateStep m_step = usWebCheck;
     QString m_source;
     QString m_target;
@@ -212,6 +299,8 @@ QString CompletedText(qint64 count, qint64 max)
         return QString();
     return QStringLiteral("%1% completed").arg(100 * count / max);
 }
+
+std::function<int()> TempNameStart;
 
 RunResult RunUpdate(TMyWebUpdate& component, ProgressView& view, WebClient& client, bool installedCopy)
 {

@@ -1,8 +1,8 @@
 #pragma once
 
-// One run of the web update, as far as the check goes: the index requested and read, the
-// package chosen, the versions compared, the no-update page, the confirmation asked, the
-// events raised at each step, and failures reported by the check mode's rules. It drives a
+// One run of the web update: the index requested and read, the package chosen, the versions
+// compared, the no-update page, the confirmation asked, the archive and the package downloaded,
+// the events raised at each step, and failures reported by the check mode's rules. It drives a
 // progress window through ProgressView; tests drive it with a recording one.
 
 #include "update/mywebupdate.h"
@@ -41,6 +41,10 @@ public:
     virtual void TransferBegun(qint64 expected) = 0;
     virtual void TransferProgress(qint64 count) = 0;
     virtual void TransferEnded() = 0;
+    // Before the downloads: position 0 and no percentage. After them: the bar moves without
+    // a maximum while the installation starts.
+    virtual void ResetProgress() = 0;
+    virtual void SetIndeterminate() = 0;
     // Waits, letting window messages run, until the user closes the page (or the program ends).
     virtual void WaitForClose() = 0;
     virtual void Beep(DialogSound sound) = 0;
@@ -56,5 +60,8 @@ QString CompletedText(qint64 count, qint64 max);
 
 // Runs one check with the component's settings; what `Execute` calls.
 RunResult RunUpdate(TMyWebUpdate& component, ProgressView& view, WebClient& client, bool installedCopy);
+
+// Where a run's random search for a free temporary name starts (1..500; tests fix it).
+extern std::function<int()> TempNameStart;
 
 } // namespace gaugeloft::update

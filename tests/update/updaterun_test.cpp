@@ -1,6 +1,8 @@
 #include "platform/settingsstore.h"
 #include "update/updaterun.h"
 #include "update/updatetexts.h"
+#include "recordingview.h"
+#include "support/scopedenv.h"
 #include "webservers.h"
 
 #include <gtest/gtest.h>
@@ -9,38 +11,7 @@ namespace gaugeloft::update {
 namespace {
 
 using testing::Nginx;
-
-// The progress window as a list of what the run asked of it.
-class RecordingView : public ProgressView {
-public:
-    void ShowProgressWindow(const QString& heading) override { calls << "Show " + heading; }
-    void HideProgressWindow() override { calls << "Hide"; }
-    void SetDescription(const QString& heading) override { calls << "Heading " + heading; }
-    void SetStatusText(const QString& text) override { calls << "Status " + text; }
-    void SetDoneMode(bool done) override { calls << QStringLiteral("Done %1").arg(done); }
-    void TransferBegun(qint64) override { ++transfers; }
-    void TransferProgress(qint64 count) override
-    {
-        if (cancelAt > 0 && count >= cancelAt && CancelTransfer)
-            CancelTransfer();
-    }
-    void TransferEnded() override {}
-    void WaitForClose() override { calls << "Wait"; }
-    void Beep(DialogSound sound) override { calls << (sound == DialogSound::Information ? "Beep info" : "Beep question"); }
-    void ShowFailure(const QString& text) override { calls << "Failure " + text; }
-    ConfirmationAnswer Confirm(const ConfirmationRequest& request) override
-    {
-        calls << "Confirm " + request.Caption;
-        asked = request;
-        return answer;
-    }
-
-    QStringList calls;
-    int transfers = 0;
-    qint64 cancelAt = 0;
-    ConfirmationRequest asked;
-    ConfirmationAnswer answer;
-};
+using testing::RecordingView;
 
 class UpdateRunTest : public ::testing::Test {
 protected:
@@ -69,6 +40,7 @@ protected:
         ASSERT_TRUE(s_server->Put("Tallyvane.xml", QByteArray("<update version=1.0 created=") + created
                                                        + "><setup file=setup.sh version=" + version
                                                        + " size=2457600><notes>Faster.</notes></update>"));
+        ASSERT_TRUE(s_server->Put("setup.sh", QByteArray(1000, 'x')));
     }
     WebUpdateHost Host()
     {
@@ -82,6 +54,8 @@ protected:
     }
 
     QTemporaryDir folder;
+    QTemporaryDir temp;  // where confirmed updates are downloaded
+    testing::ScopedEnv tmpdir {"TMPDIR", QFile::encodeName(temp.path())};
     platform::SettingsStore store {folder.filePath("registry.reg")};
     TMyWebUpdate component {Host()};
     RecordingView view;

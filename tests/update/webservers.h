@@ -7,6 +7,7 @@
 // them), so a test can say so instead of failing obscurely.
 
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
@@ -124,7 +125,13 @@ public:
     static QString Program() { return QStandardPaths::findExecutable("nginx", {"/usr/sbin", "/usr/bin"}); }
     bool Ready() const { return m_ready; }
     QString Log() { return QString::fromLocal8Bit(m_process.readAll()); }
-    bool Put(const QString& name, const QByteArray& data) { return WriteText(m_folder.filePath("www/" + name), data); }
+    // Serves `data` as `name` (a path below the root; its folders are made).
+    bool Put(const QString& name, const QByteArray& data)
+    {
+        const QString path = m_folder.filePath("www/" + name);
+        return QDir().mkpath(QFileInfo(path).absolutePath()) && WriteText(path, data);
+    }
+    bool Remove(const QString& name) { return QFile::remove(m_folder.filePath("www/" + name)); }
     QString HttpRoot() const { return QStringLiteral("http://127.0.0.1:%1/").arg(HttpPort); }
     QString HttpsRoot() const { return QStringLiteral("https://127.0.0.1:%1/").arg(HttpsPort); }
 
