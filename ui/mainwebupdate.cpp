@@ -7,6 +7,8 @@
 #include "update/updaterun.h"
 #include "update/versioninfo.h"
 
+#include <QTimer>
+
 namespace gaugeloft {
 
 QString UpdatesRootFromEnvironment()
@@ -32,6 +34,9 @@ MainWebUpdate::MainWebUpdate(TMainForm& window, platform::SettingsStore& store, 
     host.FileInfo = [](const QString& file, const QString& name) { return update::GetVersionInfoValue(file, name); };
     host.InstalledCopy = [executablePath] { return update::IsInstalledCopy(platform::FolderOf(executablePath)); };
     host.Terminate = [this](int) { m_terminated = true; };
+    // after a handed-over update: the way the tray menu's Exit ends the program, once the run
+    // has returned
+    host.Quit = [&window] { QTimer::singleShot(0, &window, [&window] { window.Exit1Click(); }); };
     m_component = std::make_unique<update::TMyWebUpdate>(std::move(host));
 
     // the main window's own settings

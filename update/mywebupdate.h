@@ -34,6 +34,7 @@ struct RunResult {
     bool NewIsPortable = false;
     QString DownloadedArchive {};  // the local files of a confirmed update, for its installation
     QString DownloadedPackage {};
+    bool TerminateAfter = false;   // the update was handed over and the program is to end
 };
 
 // What the component needs of the program around it.
@@ -49,6 +50,12 @@ struct WebUpdateHost {
     std::function<bool()> InstalledCopy;
     // Ends the program at once (start-up without the mutex).
     std::function<void(int exitCode)> Terminate;
+    // Asks the program to end by its normal shutdown path once the run is over (an update was
+    // handed over and AutoRestart is on).
+    std::function<void()> Quit;
+    // Starts a program detached from this one; false when it could not be started.
+    std::function<bool(const QString& program, const QStringList& arguments, const QString& workingFolder)>
+        StartDetached;
 };
 
 class TMyWebUpdate : public QObject {
@@ -79,6 +86,7 @@ public:
     // The program's title (index name when IndexName is empty, texts).
     const QString& ApplicationTitle() const { return m_host.ApplicationTitle; }
     const QString& ExecutablePath() const { return m_host.ExecutablePath; }
+    const WebUpdateHost& Host() const { return m_host; }
     // The version a run compares against: CurrentVersion, else the program's "FileVersion".
     QString VersionToCompare() const;
     QDateTime Now() const { return m_host.Now(); }

@@ -1,13 +1,16 @@
 #include "update/updaterun.h"
 
 #include "update/tempname.h"
+#include "update/updateinstall.h"
 #include "update/updateindex.h"
 #include "update/updatetexts.h"
 #include "update/versioncompare.h"
 #include "update/webproxy.h"
 
 #include <QFileInfo>
+#include <QProcess>
 #include <QRandomGenerator>
+#include <QStandardPaths>
 
 namespace gaugeloft::update {
 
@@ -16,6 +19,7 @@ namespace {
 const QString kChecking = QStringLiteral("Checking for updates");
 const QString kNoUpdate = QStringLiteral("No new update found");
 const QString kDownloading = QStringLiteral("Downloading update");
+const QString kUpgrading = QStringLiteral("Upgrading current application...");
 const QString kFailurePrefix = QStringLiteral("Downloading new version failed: ");
 
 // Leaves the run as cancelled.
@@ -85,6 +89,8 @@ public:
             m_view.HideProgressWindow();
         if (c.OnExecuteEnd)
             c.OnExecuteEnd();
+        if (result.TerminateAfter && c.Host().Quit)
+            c.Host().Quit();
         if (failed) {
             if (c.OnErrorOccured) {
                 c.OnErrorOccured(failure);
@@ -142,6 +148,67 @@ private:
         Download(index);
         result.DownloadedArchive = m_archive;
         result.DownloadedPackage = m_package;
+        result.TerminateAfter = Install(current, index);
+    }
+
+    // Hands the files over to what replaces the program; true when something was started.
+    bool Install(const QString& current, const UpdateIndex& index)
+    {
+        bool restartAllowed = true;
+        if (c.OnRestartNeeded)
+            c.OnRestartNeeded(current, index.Version, restartAllowed);
+        m_view.SetStatusText(kUpgrading);
+        const QString folder = QFileInfo(c.ExecutablePath()).absolutePath();
+        const QString updater = folder + u'/' + QLatin1String(kUpdaterName);
+        if (!index.Portable) {
+            if (!restartAllowed)
+                throw Abort {};
+            NotifyStep(usInstall, m_package, QString());
+            QFile::setPermissions(m_package, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+            Start(m_package, SetupArguments(c.SetupParams), QString());
+        } else if (QFileInfo(updater).isExecutable() && QFileInfo(updater).isFile()) {
+            const int flags = UpdaterFlags(c.CheckMode);
+            if (!restartAllowed)
+                throw Abort {};
+            NotifyStep(usInstall, updater, QString());
+            Start(updater, UpdaterArguments(m_package, c.ExecutablePath(), c.WaitMutex, m_archive, flags), QString());
+        } else {
+            // checked before anything is written or replaced
+            if (!m_archive.isEmpty() && QStandardPaths::findExecutable(QLatin1String(kCabinetTool)).isEmpty())
+                throw Failure {QStringLiteral("The update comes with a cabinet archive, and %1 is not installed to "
+                                              "unpack it. Install the %1 package and check for updates again.")
+                                   .arg(QLatin1String(kCabinetTool))};
+            const QString script = ChangeExtension(TempBase(folder, c.TempFile), QStringLiteral(".sh"));
+            if (!restartAllowed)
+                throw Abort {};
+            WriteScript(script, !m_archive.isEmpty());
+            NotifyStep(usInstall, script, QString());
+            Start(QStringLiteral("/bin/sh"), ScriptArguments(script, m_package, c.ExecutablePath(), m_archive),
+                  folder);
+        }
+        // what was started owns the downloaded files now
+        m_downloads.clear();
+        return c.AutoRestart;
+    }
+
+    void WriteScript(const QString& path, bool withArchive)
+    {
+        QFile::remove(path);
+        QFile file(path);
+        const QByteArray text = ReplacementScript(withArchive);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly) || file.write(text) != text.size() || !file.flush())
+            throw Failure {QStringLiteral("Could not write %1: %2").arg(path, file.errorString())};
+        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
+
+    // A program that cannot be started aborts the run.
+    void Start(const QString& program, const QStringList& arguments, const QString& folder)
+    {
+        const auto& start = c.Host().StartDetached;
+        const bool started = start ? start(program, arguments, folder)
+                                   : QProcess::startDetached(program, arguments, folder);
+        if (!started)
+            throw Abort {};
     }
 
     // The archive, then the package, each into a new file of its own.

@@ -10,7 +10,7 @@ GAUGELOFT_PACKAGES=(
   qt6-base-dev libgl-dev libxcb1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth dbus-daemon openbox
-  nginx tinyproxy openssl
+  nginx tinyproxy openssl cabextract gcab
 )
 
 gaugeloft_install_packages() {

@@ -2,8 +2,7 @@
 #include "support/scopedenv.h"
 #include "update/tempname.h"
 #include "update/updaterun.h"
-#include "recordingview.h"
-#include "webservers.h"
+#include "downloadfixture.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -22,8 +21,8 @@ void PrintTo(const QString& s, std::ostream* os)
 namespace gaugeloft::update {
 namespace {
 
-using testing::RecordingView;
-using testing::ScopedEnv;
+using testing::DownloadTest;
+using gaugeloft::testing::ScopedEnv;
 
 bool Touch(const QString& path)
 {
@@ -93,82 +92,6 @@ TEST(TempName, FailsWhenEveryNumberFromTheStartIsTaken)
     EXPECT_EQ(MakeTempName(folder.filePath("_webu.exe"), ".sh", 499, file, &error), folder.filePath("_webu499.sh"));
 }
 
-class DownloadTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite()
-    {
-        // a slow location for cancelling, and one whose answers are compressed on the fly and
-        // so announce no length
-        s_nginx.Start("  location /slow/ { limit_rate 400k; }\n"
-                      "  location /nolength/ { gzip on; gzip_types *; gzip_min_length 1; }\n");
-    }
-    static void TearDownTestSuite() { s_nginx.Stop(); }
-    void SetUp() override
-    {
-        if (!s_server)
-            GTEST_SKIP() << "nginx is installed by scripts/test";
-        ASSERT_TRUE(s_server->Ready()) << s_server->Log().toStdString();
-        component.UpdatesRoot = s_server->HttpRoot();
-        component.SetIndexName(QStringLiteral("Tallyvane"));
-        component.CurrentVersion = QStringLiteral("2.1.0.7");
-        component.UseProxy = pmNone;
-        component.Loaded({});
-        component.Run = [this](bool installed) { return RunUpdate(component, view, client, installed); };
-        component.OnExecuteWork = [this](TMyUpdateStep step, bool&, const QString& source, const QString& target,
-                                         qint64, qint64 max) {
-            if (step == usDownload && !source.isEmpty() && max == 0 && !target.isEmpty() && !steps.contains(target))
-                steps << source << target;
-        };
-        view.answer.Install = true;
-        TempNameStart = [] { return 42; };
-    }
-    void TearDown() override { TempNameStart = nullptr; }
-
-    // An index offering a setup program (or a portable one with an archive) of `bytes` bytes.
-    void Offer(const QByteArray& package, int bytes, const QByteArray& archive = {}, bool portable = false)
-    {
-        portable = portable || !archive.isEmpty();
-        QByteArray content(bytes, 'x');
-        for (int i = 0; i < bytes; ++i)
-            content[i] = char('a' + i % 26);
-        const QByteArray deploy = archive.isEmpty() ? QByteArray() : " deploy=" + archive;
-        const QByteArray element = !portable
-            ? "<setup file=" + package + " version=3.0.0.0 size=" + QByteArray::number(bytes) + ">"
-            : "<portable file=" + package + " version=3.0.0.0 size=" + QByteArray::number(bytes) + deploy + ">";
-        ASSERT_TRUE(s_server->Put("Tallyvane.xml", "<update version=1.0 created=45123.5>" + element + "</update>"));
-        ASSERT_TRUE(s_server->Put(QString::fromUtf8(package), content));
-        if (!archive.isEmpty())
-            ASSERT_TRUE(s_server->Put(QString::fromUtf8(archive), "MSCF archive"));
-        offered = content;
-    }
-    QStringList LeftInTemp() const { return QDir(temp.path()).entryList(QDir::Files); }
-
-    QTemporaryDir temp;
-    ScopedEnv tmpdir {"TMPDIR", QFile::encodeName(temp.path())};
-    QTemporaryDir folder;
-    platform::SettingsStore store {folder.filePath("registry.reg")};
-    QString executable = QStringLiteral("/opt/gaugeloft/gaugeloft");
-    TMyWebUpdate component {Host()};
-    RecordingView view;
-    WebClient client;
-    QStringList steps;  // source, target of each download
-    QByteArray offered;
-
-    WebUpdateHost Host()
-    {
-        WebUpdateHost host;
-        host.Store = &store;
-        host.ExecutablePath = executable;
-        host.ApplicationTitle = QStringLiteral("Gaugeloft");
-        host.InstalledCopy = [] { return true; };
-        host.Now = [] { return QDateTime(QDate(2026, 12, 10), QTime(12, 0)); };
-        return host;
-    }
-
-    static inline testing::SuiteNginx s_nginx;
-    static inline std::unique_ptr<testing::Nginx>& s_server = s_nginx.server;
-};
-
 TEST_F(DownloadTest, AConfirmedUpdateIsDownloadedIntoANewFile)
 {
     Offer("setup-3.0.sh", 2 * 1024 * 1024);
@@ -189,7 +112,7 @@ TEST_F(DownloadTest, SilentModeShowsTheWindowOnlyForTheDownload)
     component.CheckMode = cmSilent;
     EXPECT_TRUE(component.Execute());
     EXPECT_EQ(view.calls, QStringList({"Confirm Update Found for Gaugeloft", "Show Downloading update", "Reset",
-                                       "Hide", "Indeterminate"}));
+                                       "Hide", "Indeterminate", "Status Upgrading current application..."}));
 }
 
 TEST_F(DownloadTest, ThePortablePackageAndItsArchiveGoBesideTheProgram)

@@ -50,6 +50,7 @@ protected:
         host.ApplicationTitle = QStringLiteral("Gaugeloft");
         host.InstalledCopy = [] { return true; };
         host.Now = [] { return QDateTime(QDate(2026, 12, 10), QTime(12, 0)); };
+        host.StartDetached = [](const QString&, const QStringList&, const QString&) { return true; };  // nothing runs
         return host;
     }
 
