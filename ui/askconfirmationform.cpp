@@ -212,6 +212,12 @@ int TAskConfirmationForm::Ask(const QString& caption, const QString& text, bool 
 {
     if (sound && QuestionBeep)
         QuestionBeep();
+    Prepare(caption, text);
+    return exec();
+}
+
+void TAskConfirmationForm::Prepare(const QString& caption, const QString& text)
+{
     setWindowTitle(caption);
     m_text->SetCaption(text);
     m_text->AdjustBounds();
@@ -224,7 +230,6 @@ int TAskConfirmationForm::Ask(const QString& caption, const QString& text, bool 
     if (header != m_header->height())
         StretchHeader(header - m_header->height());
     m_details->move(kTextLeft, y);
-    return exec();
 }
 
 bool TAskConfirmationForm::TurnedOff() const

@@ -35,6 +35,8 @@ public:
     void SetInstallCaption(const QString& text);
     // Shows the question modally: QDialog::Accepted for Install, Rejected for Cancel.
     int Ask(const QString& caption, const QString& text, bool sound);
+    // What Ask does before it shows the form: the texts, the header fitted to them.
+    void Prepare(const QString& caption, const QString& text);
 
     bool TurnedOff() const;  // the box ticked and shown
     bool TurnOffOffered() const { return m_offered; }

@@ -4,13 +4,15 @@
 //   picture_sheets --tree-icons PATH  every tree icon at 1x and 2x on white and on dark grey,
 //                                     enlarged 4x beside the actual size
 //   picture_sheets --update-window PATH  the web update's progress window: checking, a
-//                                     transfer at half, the no-update page; the About window
+//                                     transfer at half, the no-update page; the About window;
+//                                     the confirmation with its details closed and open
 // Run with QT_QPA_PLATFORM=offscreen where there is no display.
 
 #include "dashboard/tilelist.h"
 #include "support/tilefakes.h"
 #include "ui/tilepainter.h"
 #include "ui/aboutform.h"
+#include "ui/askconfirmationform.h"
 #include "ui/simplewebupdateform.h"
 #include "ui/tilewidget.h"
 #include "ui/treeicons.h"
@@ -120,7 +122,22 @@ QImage UpdateWindowSheet()
     TAboutForm about(&owner);
     about.Fill(QStringLiteral("Gaugeloft"), QStringLiteral("0.1.0.120"),
                QStringLiteral("Copyright (C) 2026 Marrowind. GNU General Public License version 3 or later."));
-    QImage sheet(3 * (form.width() + 8) + about.width(), std::max(form.height(), about.height()), QImage::Format_RGB32);
+    TAskConfirmationForm closed;
+    TAskConfirmationForm opened;
+    for (TAskConfirmationForm* ask : {&closed, &opened}) {
+        ask->SetDetails(QStringLiteral("<b>New:</b> faster charts, remote sources.<br>Fixed: the tray icon after a "
+                                       "restart of the desktop. <a href=\"https://marrowind.example/\">More</a>"));
+        ask->SetTurnOffOffered(true);
+        ask->SetAutoContinue(true, 10000);
+        ask->Prepare(QStringLiteral("Update Found for Gaugeloft"),
+                     QStringLiteral("<b>Gaugeloft</b> has been updated. New version <b>2.1.0.10</b> has been released "
+                                    "3 days ago.<br><br>The update's size is <b>2.34 MB</b>. Gaugeloft restarts after "
+                                    "the installation."));
+        ask->show();
+    }
+    opened.Image2Click();
+    const int top = std::max(form.height(), about.height()) + 8;
+    QImage sheet(3 * (form.width() + 8) + about.width(), top + opened.height(), QImage::Format_RGB32);
     sheet.fill(Qt::white);
     QPainter painter(&sheet);
     form.ShowProgressWindow(QStringLiteral("Checking for updates"));
@@ -136,6 +153,8 @@ QImage UpdateWindowSheet()
     form.render(&painter, QPoint(2 * (form.width() + 8), 0));
     form.HideProgressWindow();
     about.render(&painter, QPoint(3 * (form.width() + 8), 0));
+    closed.render(&painter, QPoint(0, top));
+    opened.render(&painter, QPoint(closed.width() + 8, top));
     return sheet;
 }
 
