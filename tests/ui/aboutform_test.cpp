@@ -1,11 +1,17 @@
 #include "mainformfixture.h"
+#include "platform/settingsstore.h"
+#include "support/scopedenv.h"
 #include "ui/aboutform.h"
 #include "ui/linklabel.h"
+#include "ui/mainwebupdate.h"
+#include "ui/simplewebupdateform.h"
+#include "update/webservers.h"
 
 #include <QPushButton>
 #include <QToolButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace gaugeloft {
@@ -78,6 +84,55 @@ TEST(AboutForm, TheSideButtonShowsOneWindowAtATime)
     QTest::keyClick(f.window.AboutWindow(), Qt::Key_Escape);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_FALSE(f.window.AboutWindow()) << "closing forgets it";
+}
+
+// About, "Check For Updates...", the progress window, "No new update found", Close.
+TEST(AboutForm, CheckForUpdatesEndsOnTheNoUpdatePage)
+{
+    if (testing::Nginx::Program().isEmpty())
+        GTEST_SKIP() << "nginx is installed by scripts/test";
+    testing::TestCertificates tls;
+    testing::Nginx server(tls);
+    ASSERT_TRUE(server.Ready()) << server.Log().toStdString();
+    ASSERT_TRUE(server.Put("Tallyvane.xml", "<update version=1.0 created=45000><setup file=setup.sh version=0.0.0.1>"));
+    testing::ScopedEnv root("GAUGELOFT_UPDATES_ROOT", server.HttpRoot().toUtf8());
+    QTemporaryDir folder;
+    platform::SettingsStore store(folder.filePath("registry.reg"));
+    MainFormFixture f(Example("desktop.json"));
+    MainWebUpdate web(f.window, store, folder.filePath("gaugeloft"));
+    web.Component().UseDialogSounds = false;
+    web.Component().CurrentVersion = QStringLiteral("1.0.0.1");  // the index offers 0.0.0.1
+    TSimpleWebUpdateForm& progress = web.ProgressWindow();
+
+    QStringList headings;
+    QString button;
+    QTimer watch;
+    watch.setInterval(20);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        // a message box would wait for a user: record it and close it
+        if (QWidget* modal = QApplication::activeModalWidget(); modal && modal != &progress) {
+            headings << "modal: " + modal->windowTitle();
+            modal->close();
+            return;
+        }
+        const QString heading = Part<QLabel>(progress, "lblDesc")->text();
+        if (progress.isVisible() && (headings.isEmpty() || headings.last() != heading))
+            headings << heading;
+        if (progress.isVisible() && heading == "No new update found") {
+            button = Part<QPushButton>(progress, "Button1")->text();
+            Part<QPushButton>(progress, "Button1")->click();
+        }
+    });
+    watch.start();
+    f.window.ShowAbout("Gaugeloft", "1.0.0.1", "c");
+    ASSERT_TRUE(f.window.AboutWindow());
+    QMetaObject::invokeMethod(f.window.AboutWindow(), "checkForUpdatesRequested");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !button.isEmpty() && !progress.isVisible(); }, 10000));
+    ASSERT_FALSE(headings.isEmpty());
+    EXPECT_EQ(headings.last(), "No new update found");
+    EXPECT_TRUE(headings.filter("modal:").isEmpty()) << headings.join(", ").toStdString();
+    EXPECT_EQ(button, "&Close");
+    EXPECT_EQ(web.Component().CheckMode, update::cmNormal) << "interactive from then on";
 }
 
 } // namespace
