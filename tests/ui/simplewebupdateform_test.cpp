@@ -125,5 +125,19 @@ TEST_F(ProgressWindow, TheButtonCancelsATransferOrEndsTheWait)
     EXPECT_TRUE(form.CloseRequested()) << "Esc closes the page";
 }
 
+TEST_F(ProgressWindow, ClosingIsRefusedWhileATransferRuns)
+{
+    form.ShowProgressWindow("Downloading update");
+    form.TransferBegun(2 * 1024 * 1024);
+    form.TransferProgress(1024 * 1024);
+    EXPECT_FALSE(form.close());
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_TRUE(Part<QPushButton>(form, "Button1")->isEnabled()) << "the button still cancels";
+    form.TransferEnded();
+    EXPECT_TRUE(form.close());
+    EXPECT_FALSE(form.isVisible());
+    form.HideProgressWindow();
+}
+
 } // namespace
 } // namespace gaugeloft
