@@ -14,7 +14,7 @@
 #include <cstdlib>
 #include <unistd.h>
 
-using namespace gaugeloft::platform;
+using namespace gaugeloft::sources;
 
 namespace {
 
