@@ -118,14 +118,8 @@ TEST_F(DownloadTest, SilentModeShowsTheWindowOnlyForTheDownload)
 TEST_F(DownloadTest, ThePortablePackageAndItsArchiveGoBesideTheProgram)
 {
     QTemporaryDir programFolder;
-    executable = programFolder.filePath("gaugeloft");
-    TMyWebUpdate portable {Host()};
-    portable.UpdatesRoot = s_server->HttpRoot();
-    portable.SetIndexName(QStringLiteral("Tallyvane"));
-    portable.CurrentVersion = QStringLiteral("2.1.0.7");
-    portable.UseProxy = pmNone;
-    portable.Loaded({});
-    portable.Run = [this, &portable](bool) { return RunUpdate(portable, view, client, false); };
+    auto copy = PortableCopy(programFolder.path());
+    TMyWebUpdate& portable = *copy;
     Offer("gaugeloft-3.0", 5000, "extras-3.0.cab");
     EXPECT_TRUE(portable.Execute());
     EXPECT_EQ(portable.Results().DownloadedArchive, programFolder.filePath("_webu042.cab"));
@@ -139,14 +133,8 @@ TEST_F(DownloadTest, ThePortablePackageAndItsArchiveGoBesideTheProgram)
 TEST_F(DownloadTest, APortableUpdateOfAnUnwritableFolderFailsFirst)
 {
     QTemporaryDir programFolder;
-    executable = programFolder.filePath("missing/gaugeloft");  // a folder nobody can write
-    TMyWebUpdate portable {Host()};
-    portable.UpdatesRoot = s_server->HttpRoot();
-    portable.SetIndexName(QStringLiteral("Tallyvane"));
-    portable.CurrentVersion = QStringLiteral("2.1.0.7");
-    portable.UseProxy = pmNone;
-    portable.Loaded({});
-    portable.Run = [this, &portable](bool) { return RunUpdate(portable, view, client, false); };
+    auto copy = PortableCopy(programFolder.filePath("missing"));
+    TMyWebUpdate& portable = *copy;
     Offer("gaugeloft-3.0", 5000, {}, true);
     EXPECT_FALSE(portable.Execute());
     EXPECT_TRUE(steps.isEmpty()) << "nothing was downloaded";

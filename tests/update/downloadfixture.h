@@ -12,6 +12,9 @@
 #include <QDir>
 #include <QTemporaryDir>
 
+#include <memory>
+#include <optional>
+
 #include <gtest/gtest.h>
 
 namespace gaugeloft::update::testing {
@@ -34,12 +37,7 @@ protected:
         if (!s_server)
             GTEST_SKIP() << "nginx is installed by scripts/test";
         ASSERT_TRUE(s_server->Ready()) << s_server->Log().toStdString();
-        component.UpdatesRoot = s_server->HttpRoot();
-        component.SetIndexName(QStringLiteral("Tallyvane"));
-        component.CurrentVersion = QStringLiteral("2.1.0.7");
-        component.UseProxy = pmNone;
-        component.Loaded({});
-        component.Run = [this](bool installed) { return RunUpdate(component, view, client, installed); };
+        Configure(component);
         component.OnExecuteWork = [this](TMyUpdateStep step, bool&, const QString& source, const QString& target,
                                          qint64, qint64 max) {
             if (step == usDownload && !source.isEmpty() && max == 0 && !target.isEmpty() && !steps.contains(target))
@@ -70,6 +68,24 @@ protected:
             ASSERT_TRUE(s_server->Put(QString::fromUtf8(archive), archiveContent));
         }
         offered = content;
+    }
+    // The settings every test's component shares: this nginx, the index, the running version.
+    void Configure(TMyWebUpdate& c, std::optional<bool> installed = std::nullopt)
+    {
+        c.UpdatesRoot = s_server->HttpRoot();
+        c.SetIndexName(QStringLiteral("Tallyvane"));
+        c.CurrentVersion = QStringLiteral("2.1.0.7");
+        c.UseProxy = pmNone;
+        c.Loaded({});
+        c.Run = [this, &c, installed](bool copy) { return RunUpdate(c, view, client, installed.value_or(copy)); };
+    }
+    // A portable copy (not installed) whose executable lies in `folder`.
+    std::unique_ptr<TMyWebUpdate> PortableCopy(const QString& folder)
+    {
+        executable = folder + QStringLiteral("/gaugeloft");
+        auto copy = std::make_unique<TMyWebUpdate>(Host());
+        Configure(*copy, false);
+        return copy;
     }
     QStringList LeftInTemp() const { return QDir(temp.path()).entryList(QDir::Files); }
 

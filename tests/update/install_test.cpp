@@ -131,20 +131,14 @@ TEST_F(DownloadTest, ASetupProgramIsStartedWithItsParametersAndTheProgramEnds)
 TEST_F(DownloadTest, AnUpdaterBesideThePortableCopyGetsTheFiles)
 {
     QTemporaryDir programFolder;
-    executable = programFolder.filePath("gaugeloft");
     const QString updater = programFolder.filePath("Updater");
     ASSERT_TRUE(WriteFile(updater, "#!/bin/sh\n", kExecutable));
     for (const auto& [mode, flags] : {std::pair {cmNormal, 4}, std::pair {cmSilent, 7}}) {
         SCOPED_TRACE(flags);
-        TMyWebUpdate portable {Host()};
-        portable.UpdatesRoot = s_server->HttpRoot();
-        portable.SetIndexName(QStringLiteral("Tallyvane"));
-        portable.CurrentVersion = QStringLiteral("2.1.0.7");
-        portable.UseProxy = pmNone;
-        portable.WaitMutex = QStringLiteral("TALLYVANE_MUTEX");
+        auto copy = PortableCopy(programFolder.path());
+        TMyWebUpdate& portable = *copy;
+        portable.WaitMutex = QStringLiteral("TALLYVANE_MUTEX");  // named to the updater, not taken here
         portable.CheckMode = mode;
-        portable.Loaded({});
-        portable.Run = [this, &portable](bool) { return RunUpdate(portable, view, client, false); };
         Offer("gaugeloft-3.0", 5000, "extras-3.0.cab");
         started.clear();
         EXPECT_TRUE(portable.Execute());
@@ -162,14 +156,8 @@ TEST_F(DownloadTest, AnUpdaterBesideThePortableCopyGetsTheFiles)
 TEST_F(DownloadTest, WithoutAnUpdaterTheRunWritesTheScript)
 {
     QTemporaryDir programFolder;
-    executable = programFolder.filePath("gaugeloft");
-    TMyWebUpdate portable {Host()};
-    portable.UpdatesRoot = s_server->HttpRoot();
-    portable.SetIndexName(QStringLiteral("Tallyvane"));
-    portable.CurrentVersion = QStringLiteral("2.1.0.7");
-    portable.UseProxy = pmNone;
-    portable.Loaded({});
-    portable.Run = [this, &portable](bool) { return RunUpdate(portable, view, client, false); };
+    auto copy = PortableCopy(programFolder.path());
+    TMyWebUpdate& portable = *copy;
     Offer("gaugeloft-3.0", 5000, {}, true);
     EXPECT_TRUE(portable.Execute());
     const QString script = programFolder.filePath("_webu.sh");
@@ -201,14 +189,8 @@ TEST_F(DownloadTest, ARefusedRestartOrAFailedStartAborts)
 TEST_F(DownloadTest, AnArchiveWithoutItsToolFailsBeforeAnythingIsReplaced)
 {
     QTemporaryDir programFolder;
-    executable = programFolder.filePath("gaugeloft");
-    TMyWebUpdate portable {Host()};
-    portable.UpdatesRoot = s_server->HttpRoot();
-    portable.SetIndexName(QStringLiteral("Tallyvane"));
-    portable.CurrentVersion = QStringLiteral("2.1.0.7");
-    portable.UseProxy = pmNone;
-    portable.Loaded({});
-    portable.Run = [this, &portable](bool) { return RunUpdate(portable, view, client, false); };
+    auto copy = PortableCopy(programFolder.path());
+    TMyWebUpdate& portable = *copy;
     Offer("gaugeloft-3.0", 5000, "extras-3.0.cab");
     QTemporaryDir emptyPath;  // no cabextract to be found
     gaugeloft::testing::ScopedEnv path("PATH", QFile::encodeName(emptyPath.path()));
