@@ -8,7 +8,7 @@
 
 namespace {
 
-using gaugeloft::sources::LhmDocument;
+using gaugeloft::sources::SensorDocument;
 using gaugeloft::sources::ReadLhmDocument;
 
 // `sensors` sensors in groups of 10, five groups to a hardware item.
@@ -52,7 +52,7 @@ QByteArray Document(int sensors, bool newer)
 void BM_LhmDocument(benchmark::State& state)
 {
     const QByteArray json = Document(int(state.range(0)), state.range(1) != 0);
-    LhmDocument doc;
+    SensorDocument doc;
     for (auto _ : state) {
         ReadLhmDocument(json, doc);
         benchmark::DoNotOptimize(doc.sensors.data());

@@ -16,7 +16,7 @@ using gaugeloft::fuzz::Check;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    LhmDocument doc;
+    SensorDocument doc;
     if (!ReadLhmDocument(bytes, doc)) {
         Check(doc.hardware.empty() && doc.sensors.empty());
         return 0;

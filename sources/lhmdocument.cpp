@@ -96,7 +96,7 @@ bool IsSensor(const QJsonObject& node)
 
 class Reader {
 public:
-    explicit Reader(LhmDocument& out)
+    explicit Reader(SensorDocument& out)
         : m_out(out)
     {
     }
@@ -187,7 +187,7 @@ private:
         return unique;
     }
 
-    LhmDocument& m_out;
+    SensorDocument& m_out;
     int m_nodes = 0;
     QSet<QString> m_ids;
 };
@@ -299,7 +299,7 @@ std::optional<double> ReadingInUnit(QStringView text, QStringView sensorType)
 
 } // namespace
 
-bool ReadLhmDocument(const QByteArray& json, LhmDocument& out)
+bool ReadLhmDocument(const QByteArray& json, SensorDocument& out)
 {
     out = {};
     if (json.size() > kLhmMostBytes)

@@ -17,11 +17,6 @@
 
 namespace gaugeloft::sources {
 
-struct LhmDocument {
-    SourceObjectSet hardware;
-    SourceObjectSet sensors;
-};
-
 // Bounds that keep a hostile document cheap: larger documents, deeper trees or more nodes are
 // refused as a whole.
 inline constexpr qsizetype kLhmMostBytes = 16 * 1024 * 1024;
@@ -29,7 +24,7 @@ inline constexpr int kLhmMostDepth = 32;
 inline constexpr int kLhmMostNodes = 100000;
 
 // Reads a data.json document; false, and `out` empty, when it is not one.
-bool ReadLhmDocument(const QByteArray& json, LhmDocument& out);
+bool ReadLhmDocument(const QByteArray& json, SensorDocument& out);
 
 // A number as the server formatted it, its unit stripped: "45,3 °C" → 45.3, "1.234 RPM" →
 // 1234 (a unit without decimals has only thousands separators), "1,234.5 W" → 1234.5.

@@ -35,6 +35,12 @@ struct SourceInstance {
 
 using SourceObjectSet = std::vector<SourceInstance>;
 
+// Both classes of one reading, as a remote document gives them at once.
+struct SensorDocument {
+    SourceObjectSet hardware;
+    SourceObjectSet sensors;
+};
+
 // Raised when a source cannot be opened or a refresher cannot renew its enumerations.
 class SourceError : public std::runtime_error {
 public:

@@ -39,12 +39,6 @@ const QString kShowFahrenheit = QStringLiteral("Show Fahrenheit");
 const QString kProvider = QStringLiteral("WMI Provider");
 const QString kPerformance = QStringLiteral("Performance FPS");
 
-const char* const kProviderPages[] = {
-    "https://docs.kernel.org/hwmon/",
-    "https://github.com/LibreHardwareMonitor/LibreHardwareMonitor",
-};
-static_assert(std::size(kProviderPages) == kProviderCount);
-
 constexpr int kParentTopOffset = 50;
 constexpr int kNoteChars = 52;  // width of the wrapped notes, in average characters
 
@@ -374,7 +368,7 @@ void TOptionsForm::WebPageClick()
 {
     const int index = m_provider->currentIndex();
     if (index >= 0 && index < kProviderCount)
-        OpenUrl(QUrl(QString::fromLatin1(kProviderPages[index])));
+        OpenUrl(QUrl(QString::fromLatin1(kProviders[index].webPage)));
 }
 
 } // namespace gaugeloft

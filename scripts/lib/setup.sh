@@ -11,6 +11,7 @@ GAUGELOFT_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth dbus-daemon openbox
   nginx tinyproxy openssl cabextract gcab
+  prometheus prometheus-node-exporter
 )
 
 gaugeloft_install_packages() {
@@ -25,7 +26,7 @@ gaugeloft_install_packages() {
   echo "Installing build dependencies: ${missing[*]}"
   local sudo=()
   [ "$(id -u)" -ne 0 ] && sudo=(sudo)
-  # servers the tests start themselves (nginx, tinyproxy) are not started as system services
+  # servers the tests start themselves (nginx, tinyproxy, prometheus, node exporter) are not started as system services
   local policy=/usr/sbin/policy-rc.d placed=""
   if [ ! -e "$policy" ]; then
     printf '#!/bin/sh\nexit 101\n' | "${sudo[@]}" tee "$policy" >/dev/null && "${sudo[@]}" chmod 755 "$policy" && placed=1

@@ -70,9 +70,9 @@ TEST(LhmNumbers, ReadingsInTheProvidersUnits)
     }
 }
 
-TEST(LhmDocument, NewerServersGiveIdsTypesAndRawNumbers)
+TEST(SensorDocument, NewerServersGiveIdsTypesAndRawNumbers)
 {
-    LhmDocument doc;
+    SensorDocument doc;
     ASSERT_TRUE(ReadLhmDocument(Fixture("data-new.json"), doc));
     ASSERT_EQ(doc.hardware.size(), 3u);
     const SourceInstance* chip = ByName(doc.hardware, "Nuvoton NCT6798D");
@@ -96,9 +96,9 @@ TEST(LhmDocument, NewerServersGiveIdsTypesAndRawNumbers)
     EXPECT_DOUBLE_EQ(Prop(*fan, "Value").toDouble(), 1234);
 }
 
-TEST(LhmDocument, OlderServersGiveOnlyTexts)
+TEST(SensorDocument, OlderServersGiveOnlyTexts)
 {
-    LhmDocument doc;
+    SensorDocument doc;
     ASSERT_TRUE(ReadLhmDocument(Fixture("data-old.json"), doc));
     ASSERT_EQ(doc.hardware.size(), 3u);
     const SourceInstance* board = ByName(doc.hardware, "Gigabyte B450M");
@@ -134,13 +134,13 @@ TEST(LhmDocument, OlderServersGiveOnlyTexts)
     }
     EXPECT_TRUE(Prop(*ByName(doc.sensors, "+12V"), "Min").isNull()) << "\"-\" is no reading";
     // the same document read again gives the same identifiers
-    LhmDocument again;
+    SensorDocument again;
     ASSERT_TRUE(ReadLhmDocument(Fixture("data-old.json"), again));
     for (size_t i = 0; i < doc.sensors.size(); ++i)
         EXPECT_EQ(Prop(doc.sensors[i], "Identifier"), Prop(again.sensors[i], "Identifier"));
 }
 
-TEST(LhmDocument, GarbageIsRefusedWhole)
+TEST(SensorDocument, GarbageIsRefusedWhole)
 {
     const QByteArray deep = QByteArray(40, '{').replace("{", "{\"Children\":[") + QByteArray(40, ']');
     const QByteArray cases[] = {
@@ -148,12 +148,12 @@ TEST(LhmDocument, GarbageIsRefusedWhole)
         "{\"Children\":[{\"Children\":[" + deep + "]}]}",
     };
     for (const QByteArray& json : cases) {
-        LhmDocument doc;
+        SensorDocument doc;
         doc.sensors.push_back({});
         ReadLhmDocument(json, doc);
         EXPECT_TRUE(doc.sensors.empty()) << json.left(60).toStdString();
     }
-    LhmDocument doc;
+    SensorDocument doc;
     EXPECT_FALSE(ReadLhmDocument(QByteArray(kLhmMostBytes + 1, ' '), doc));
 }
 

@@ -187,7 +187,8 @@ TEST(OptionsForm, ListIndicesOutsideTheListsAreIgnored)
     const Case cases[] = {
         {0, 1, 0, 100},
         {1, 2, 1, 40},
-        {2, 3, 1, 200},  // kept: provider 1, rate 0
+        {2, 2, 2, 40},
+        {3, 3, 1, 200},  // kept: provider 1, rate 0
         {0xFFFFFFFF, 0xFFFFFFFF, 1, 200},
     };
     for (const Case& c : cases) {
@@ -438,7 +439,9 @@ TEST(OptionsForm, WebPageOpensTheProviderSite)
     const char* const pages[] = {
         "https://docs.kernel.org/hwmon/",
         "https://github.com/LibreHardwareMonitor/LibreHardwareMonitor",
+        "https://prometheus.io/docs/guides/node-exporter/",
     };
+    ASSERT_EQ(std::size(pages), std::size_t(kProviderCount));
     Sandbox s;
     for (int i = 0; i < kProviderCount; ++i) {
         s.dialog.ProviderList()->setCurrentIndex(i);
