@@ -1,10 +1,34 @@
 #include "sensors/provider.h"
 
+#include "sources/remoteaddress.h"
+
 namespace gaugeloft {
 
 ProviderState::ProviderState(sources::SensorSourceHub& hub)
     : m_hub(hub)
 {
+    for (int index = 0; index < kProviderCount; ++index) {
+        if (IsRemoteProvider(index))
+            SetProviderAddress(index, QString());
+    }
+}
+
+void ProviderState::SetProviderAddress(int index, const QString& address)
+{
+    if (!IsRemoteProvider(index))
+        return;
+    sources::RemoteAddress parsed = sources::ParseRemoteAddress(address);
+    if (!parsed.problem.isEmpty())
+        parsed = sources::ParseRemoteAddress(QString::fromLatin1(kProviders[index].defaultAddress));
+    m_addresses[std::size_t(index)] = parsed.url.toString();
+    m_hub.SetAddress(QString::fromLatin1(kProviders[index].sourceName), parsed.url);
+}
+
+QString ProviderState::ProviderAddress(int index) const
+{
+    if (!IsRemoteProvider(index))
+        return {};
+    return m_addresses[std::size_t(index)];
 }
 
 void ProviderState::SetupProvider(int index)

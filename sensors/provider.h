@@ -6,6 +6,9 @@
 #include "sensors/providertable.h"
 #include "sensors/refresher.h"
 
+#include <QString>
+
+#include <array>
 #include <memory>
 
 namespace gaugeloft {
@@ -17,6 +20,12 @@ public:
     // Builds the readers and the refresher of a provider index (out of range means 0).
     // The index already set up changes nothing.
     void SetupProvider(int index);
+
+    // The address of a remote provider as the user gave it; empty or refused text means the
+    // provider's default. A provider in use turns to it at once.
+    void SetProviderAddress(int index, const QString& address);
+    // The address in effect for a provider (empty for a provider of this computer).
+    QString ProviderAddress(int index) const;
 
     // A poll's fresh readings: through the refresher when it is in use, else a plain query.
     // The hardware step refreshes the cached enumerations; the sensor step reuses them.
@@ -37,6 +46,7 @@ public:
 
 private:
     sources::SensorSourceHub& m_hub;
+    std::array<QString, kProviderCount> m_addresses;
 };
 
 } // namespace gaugeloft

@@ -14,6 +14,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 #include <QVariant>
 #include <QVariantList>
 
@@ -85,6 +86,13 @@ public:
     virtual ~SensorSourceHub() = default;
     // The source of that name; throws SourceError when it cannot be opened.
     virtual SensorSource& Open(const QString& sourceName) = 0;
+    // Where the provider behind a remote source name is; other names ignore it. A source
+    // already open turns to the new address at once.
+    virtual void SetAddress(const QString& sourceName, const QUrl& address)
+    {
+        (void)sourceName;
+        (void)address;
+    }
 };
 
 } // namespace gaugeloft::sources

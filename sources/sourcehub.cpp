@@ -2,6 +2,7 @@
 
 #include "sources/kernel/hotplugwatch.h"
 #include "sources/kernel/kernelsource.h"
+#include "sources/remotesource.h"
 #include "sources/snapshotsource.h"
 
 namespace gaugeloft::sources {
@@ -43,11 +44,23 @@ SensorSource& LinuxSourceHub::Open(const QString& sourceName)
                 kernel.hardwareEvents = [watch] { return watch->Changed(); };
         }
         source = std::make_shared<KernelSource>(std::move(kernel));
+    } else if (sourceName == QLatin1String(kRemoteSourceName)) {
+        auto remote = std::make_shared<RemoteSource>(std::make_unique<LhmRemoteReader>());
+        remote->SetAddress(m_addresses.value(sourceName));
+        m_remotes.insert(sourceName, remote.get());
+        source = std::move(remote);
     } else {
         throw SourceError("No sensor source named " + sourceName.toStdString());
     }
     m_sources.insert(sourceName, source);
     return *source;
+}
+
+void LinuxSourceHub::SetAddress(const QString& sourceName, const QUrl& address)
+{
+    m_addresses.insert(sourceName, address);
+    if (RemoteSource* remote = m_remotes.value(sourceName))
+        remote->SetAddress(address);
 }
 
 } // namespace gaugeloft::sources

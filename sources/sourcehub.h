@@ -10,8 +10,11 @@
 
 namespace gaugeloft::sources {
 
+class RemoteSource;
+
 inline constexpr const char* kKernelSourceName = "local:kernel";
 inline constexpr const char* kRemoteSourceName = "remote:LibreHardwareMonitor";
+inline constexpr const char* kPrometheusSourceName = "remote:Prometheus";
 inline constexpr const char* kSensorFileVariable = "GAUGELOFT_SENSOR_FILE";
 
 struct SourceHubOptions {
@@ -30,10 +33,13 @@ public:
     ~LinuxSourceHub() override;
 
     SensorSource& Open(const QString& sourceName) override;
+    void SetAddress(const QString& sourceName, const QUrl& address) override;
 
 private:
     SourceHubOptions m_options;
     QHash<QString, std::shared_ptr<SensorSource>> m_sources;
+    QHash<QString, RemoteSource*> m_remotes;
+    QHash<QString, QUrl> m_addresses;
 };
 
 } // namespace gaugeloft::sources

@@ -71,6 +71,7 @@ class FakeHub final : public sources::SensorSourceHub {
 public:
     bool openFails = false;
     int opens = 0;
+    QHash<QString, QUrl> addresses;  // as the provider state last set them
 
     FakeSource& source(const QString& name)
     {
@@ -87,6 +88,8 @@ public:
             throw sources::SourceError("cannot open " + sourceName.toStdString());
         return *m_sources[sourceName];
     }
+
+    void SetAddress(const QString& sourceName, const QUrl& address) override { addresses[sourceName] = address; }
 
 private:
     QHash<QString, std::shared_ptr<FakeSource>> m_sources;

@@ -5,7 +5,7 @@
 #include "ui/linklabel.h"
 #include "ui/mainwebupdate.h"
 #include "ui/simplewebupdateform.h"
-#include "update/webservers.h"
+#include "support/webservers.h"
 
 #include <QPushButton>
 #include <QToolButton>

@@ -7,7 +7,7 @@
 #include "support/scopedenv.h"
 #include "update/updaterun.h"
 #include "recordingview.h"
-#include "webservers.h"
+#include "support/webservers.h"
 
 #include <QDir>
 #include <QTemporaryDir>

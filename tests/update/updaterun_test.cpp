@@ -3,7 +3,7 @@
 #include "update/updatetexts.h"
 #include "recordingview.h"
 #include "support/scopedenv.h"
-#include "webservers.h"
+#include "support/webservers.h"
 
 #include <gtest/gtest.h>
 

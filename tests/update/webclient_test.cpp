@@ -2,7 +2,7 @@
 #include "update/versioncompare.h"
 #include "update/webproxy.h"
 #include "support/scopedenv.h"
-#include "webservers.h"
+#include "support/webservers.h"
 
 #include <QBuffer>
 #include <QCryptographicHash>

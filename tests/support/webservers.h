@@ -1,6 +1,6 @@
 #pragma once
 
-// Real servers for the web update's tests, on 127.0.0.1 only, each in a temporary folder of
+// Real servers for the tests that talk HTTP, on 127.0.0.1 only, each in a temporary folder of
 // its own and stopped when the object goes: Debian's nginx (plain HTTP and TLS with a
 // certificate of a test authority made here by openssl) and tinyproxy requiring basic
 // authentication. `Missing()` names a program that is not installed (scripts/test installs
