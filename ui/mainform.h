@@ -206,6 +206,7 @@ private:
     void BuildTray();
     void SetFrameWidth(int width);
     void ApplyOptions(int openedTheme);
+    void ApplyProviderAddresses(const TOptionsForm& options);
     void SnapToWorkArea();
     bool ChromeMouseEvent(QWidget* widget, QEvent* event);
     void CentreOnScreen();

@@ -32,6 +32,7 @@ void TMainForm::SetOptionsForm(TOptionsForm* options)
     m_provider.UseRefresher = options->RefresherBox()->isChecked();
     KeepInTray = options->KeepInTrayBox()->isChecked();
     m_poll->ShowFahrenheit = options->FahrenheitBox()->isChecked();
+    ApplyProviderAddresses(*options);
     m_provider.SetupProvider(options->ProviderList()->currentIndex());
 }
 
@@ -98,6 +99,9 @@ void TMainForm::ApplyOptions(int openedTheme)
         m_poll->PendingAnimationInterval = options.AnimationInterval();
         detect = true;
     }
+    // a new address of the provider in use is asked from the next poll on; the tree empties
+    // until it answers and fills again by the usual detection
+    ApplyProviderAddresses(options);
     const int provider = options.ProviderList()->currentIndex();
     if (provider != m_provider.CurrentProvider) {
         m_provider.SetupProvider(provider);
@@ -109,6 +113,14 @@ void TMainForm::ApplyOptions(int openedTheme)
         // a provider without tiles of its own starts with one empty tile
         if (m_tiles->Count() == 0)
             m_tiles->AddTile(-1);
+    }
+}
+
+void TMainForm::ApplyProviderAddresses(const TOptionsForm& options)
+{
+    for (int index = 0; index < kProviderCount; ++index) {
+        if (IsRemoteProvider(index))
+            m_provider.SetProviderAddress(index, options.ProviderAddress(index));
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include "platform/autostart.h"
 #include "sensors/providertable.h"
+#include "sources/remoteaddress.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -13,6 +14,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -38,6 +40,17 @@ const QString kKeepInSysTray = QStringLiteral("Keep in SysTray");
 const QString kShowFahrenheit = QStringLiteral("Show Fahrenheit");
 const QString kProvider = QStringLiteral("WMI Provider");
 const QString kPerformance = QStringLiteral("Performance FPS");
+
+// "Provider Address #1", "Provider Address #2": one text per remote provider.
+QString AddressValueName(int provider)
+{
+    return QStringLiteral("Provider Address #%1").arg(provider);
+}
+
+QString DefaultAddress(int provider)
+{
+    return QString::fromLatin1(kProviders[provider].defaultAddress);
+}
 
 constexpr int kParentTopOffset = 50;
 constexpr int kNoteChars = 52;  // width of the wrapped notes, in average characters
@@ -115,8 +128,17 @@ TOptionsForm::TOptionsForm(platform::SettingsStore& store, QString executablePat
     providerRow->addWidget(providerLabel);
     providerRow->addWidget(m_provider, 1);
     providerRow->addWidget(m_webPage);
+    auto* addressLabel = new QLabel(tr("A&ddress:"), providerGroup);
+    m_address = new QLineEdit(providerGroup);
+    m_address->setAccessibleName(tr("Provider Address"));
+    m_address->setToolTip(tr("Where the remote provider answers, such as http://localhost:8085/"));
+    addressLabel->setBuddy(m_address);
+    auto* addressRow = new QHBoxLayout;
+    addressRow->addWidget(addressLabel);
+    addressRow->addWidget(m_address, 1);
     auto* providerLayout = new QVBoxLayout(providerGroup);
     providerLayout->addLayout(providerRow);
+    providerLayout->addLayout(addressRow);
     providerLayout->addWidget(Note(
         tr("The provider tool must be running in background to allow data pulling into this "
            "application."),
@@ -166,7 +188,7 @@ TOptionsForm::TOptionsForm(platform::SettingsStore& store, QString executablePat
     // Tab order follows the layout.
     QWidget* order[] = {m_tabs, m_autoTheme, m_dark, m_gray, m_light, m_autostart, m_taskbar,
                         m_reminder, m_keepInTray, m_fahrenheit, m_webUpdate, m_provider, m_webPage,
-                        m_refresher, m_rate, m_ok, m_cancel};
+                        m_address, m_refresher, m_rate, m_ok, m_cancel};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 
@@ -174,6 +196,14 @@ TOptionsForm::TOptionsForm(platform::SettingsStore& store, QString executablePat
     connect(m_ok, &QPushButton::clicked, this, [this] { OkClick(); });
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_webPage, &QPushButton::clicked, this, [this] { WebPageClick(); });
+    for (int i = 0; i < kProviderCount; ++i)
+        m_addressTexts[std::size_t(i)] = DefaultAddress(i);
+    ShowAddressOf(m_provider->currentIndex());
+    connect(m_provider, &QComboBox::currentIndexChanged, this, [this](int index) { ShowAddressOf(index); });
+    connect(m_address, &QLineEdit::textEdited, this, [this](const QString& text) {
+        if (m_addressShown >= 0)
+            m_addressTexts[std::size_t(m_addressShown)] = text;
+    });
 
     ConfirmProviderChange = [this](const QString& text, const QPoint& topLeft) {
         QMessageBox box(QMessageBox::Question, tr("Gaugeloft"), text,
@@ -203,6 +233,7 @@ QCheckBox* TOptionsForm::FahrenheitBox() const { return m_fahrenheit; }
 QCheckBox* TOptionsForm::WebUpdateBox() const { return m_webUpdate; }
 QComboBox* TOptionsForm::ProviderList() const { return m_provider; }
 QPushButton* TOptionsForm::WebPageButton() const { return m_webPage; }
+QLineEdit* TOptionsForm::AddressBox() const { return m_address; }
 QCheckBox* TOptionsForm::RefresherBox() const { return m_refresher; }
 QComboBox* TOptionsForm::RateList() const { return m_rate; }
 QPushButton* TOptionsForm::OkButton() const { return m_ok; }
@@ -247,10 +278,13 @@ void TOptionsForm::LoadSettings()
         m_fahrenheit->setChecked(ReadFlag(kShowFahrenheit, false));
         ReadIndex(kProvider, m_provider, 0);
         ReadIndex(kPerformance, m_rate, 2);
+        ReadAddresses();
     }
     m_hideInTaskbar = m_taskbar->isChecked();
     m_showReminder = m_reminder->isChecked();
     m_filled = StoredValues();
+    m_filledAddresses = m_addressTexts;
+    ShowAddressOf(m_provider->currentIndex());
     if (!m_loadedOnce) {
         m_loadedOnce = true;
         StartupCheck = m_webUpdate->isChecked();
@@ -295,6 +329,12 @@ void TOptionsForm::SaveSettings()
         if (values[i].value != m_filled[i].value || !Stored(values[i].name))
             m_store.WriteDWord(kSettingsKey, values[i].name, values[i].value);
         m_filled[i] = values[i];
+    }
+    for (int i = 0; i < kProviderCount; ++i) {
+        const std::size_t slot = std::size_t(i);
+        if (IsRemoteProvider(i) && (m_addressTexts[slot] != m_filledAddresses[slot] || !StoredAddress(i)))
+            m_store.WriteString(kSettingsKey, AddressValueName(i), m_addressTexts[slot]);
+        m_filledAddresses[slot] = m_addressTexts[slot];
     }
     m_hideInTaskbar = m_taskbar->isChecked();
     m_showReminder = m_reminder->isChecked();
@@ -343,11 +383,17 @@ void TOptionsForm::done(int result)
 {
     m_taskbar->setChecked(m_hideInTaskbar);
     m_reminder->setChecked(m_showReminder);
+    if (result != QDialog::Accepted) {
+        m_addressTexts = m_filledAddresses;
+        ShowAddressOf(m_provider->currentIndex());
+    }
     QDialog::done(result);
 }
 
 void TOptionsForm::OkClick()
 {
+    if (!CheckAddresses())
+        return;
     if (m_provider->currentIndex() != CurrentProvider) {
         QApplication::beep();
         const QString text = tr("Changing Monitoring Provider requires full reload.\n"
@@ -369,6 +415,76 @@ void TOptionsForm::WebPageClick()
     const int index = m_provider->currentIndex();
     if (index >= 0 && index < kProviderCount)
         OpenUrl(QUrl(QString::fromLatin1(kProviders[index].webPage)));
+}
+
+} // namespace gaugeloft
+
+namespace gaugeloft {
+
+QString TOptionsForm::ProviderAddress(int index) const
+{
+    if (!IsRemoteProvider(index))
+        return {};
+    return m_addressTexts[std::size_t(index)];
+}
+
+void TOptionsForm::ShowAddressOf(int index)
+{
+    const bool remote = IsRemoteProvider(index);
+    m_addressShown = remote ? index : -1;
+    m_address->setText(remote ? m_addressTexts[std::size_t(index)] : QString());
+    m_address->setEnabled(remote);
+}
+
+// A missing value, or one of the wrong type, is the provider's default address.
+void TOptionsForm::ReadAddresses()
+{
+    for (int i = 0; i < kProviderCount; ++i) {
+        if (!IsRemoteProvider(i))
+            continue;
+        std::optional<QString> text;
+        try {
+            text = m_store.ReadString(kSettingsKey, AddressValueName(i));
+        } catch (const platform::SettingsError&) {
+            text.reset();
+        }
+        m_addressTexts[std::size_t(i)] = text && !text->trimmed().isEmpty() ? text->trimmed() : DefaultAddress(i);
+    }
+}
+
+bool TOptionsForm::StoredAddress(int index) const
+{
+    try {
+        return m_store.ReadString(kSettingsKey, AddressValueName(index)).has_value();
+    } catch (const platform::SettingsError&) {
+        return false;  // of another type: rewritten as text
+    }
+}
+
+// Every remote provider's address must be one the program can ask; the first that is not is
+// shown with the reason and nothing is saved.
+bool TOptionsForm::CheckAddresses()
+{
+    for (int i = 0; i < kProviderCount; ++i) {
+        if (!IsRemoteProvider(i))
+            continue;
+        const std::size_t slot = std::size_t(i);
+        const sources::RemoteAddress address = sources::ParseRemoteAddress(m_addressTexts[slot]);
+        if (address.problem.isEmpty()) {
+            m_addressTexts[slot] = m_addressTexts[slot].trimmed();
+            continue;
+        }
+        m_tabs->setCurrentIndex(1);
+        if (m_provider->currentIndex() == i) {
+            m_address->setFocus(Qt::OtherFocusReason);
+            m_address->selectAll();
+        }
+        ShowError(tr("The address of %1 cannot be used.\n%2")
+                      .arg(QString::fromUtf8(kProviders[i].listText), address.problem));
+        return false;
+    }
+    ShowAddressOf(m_provider->currentIndex());
+    return true;
 }
 
 } // namespace gaugeloft

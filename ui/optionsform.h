@@ -6,6 +6,7 @@
 // tray behaviour reads.
 
 #include "platform/settingsstore.h"
+#include "sensors/providertable.h"
 #include "ui/liveoptions.h"
 
 #include <QDialog>
@@ -17,6 +18,7 @@
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
+class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QTabWidget;
@@ -46,6 +48,7 @@ public:
     QCheckBox* WebUpdateBox() const;       // "Check for application Web &Updates on launch"
     QComboBox* ProviderList() const;
     QPushButton* WebPageButton() const;    // "Web Page..."
+    QLineEdit* AddressBox() const;         // "Address:" of the selected remote provider
     QCheckBox* RefresherBox() const;       // "Use WMI Refresher interface for data caching"
     QComboBox* RateList() const;           // "Animations per second:"
     QPushButton* OkButton() const;
@@ -53,11 +56,14 @@ public:
 
     // Fills the controls from the store; a missing settings key leaves them as they are.
     void LoadSettings();
-    // Writes the autostart entry and those of the eight values the user changed since the
-    // controls were filled, and those missing from the store. SettingsError when the store
+    // Writes the autostart entry and those of the eight values and the remote providers'
+    // addresses the user changed since the controls were filled, and those missing from the store. SettingsError when the store
     // fails; a failed autostart write is reported the same way (and the box then shows the
     // entry as it is).
     void SaveSettings();
+    // The address of a remote provider as loaded, edited or saved ("Provider Address #N";
+    // its default when the store has none); empty for a provider of this computer.
+    QString ProviderAddress(int index) const;
     // 200, 100 or 40 ms from the rate list.
     int AnimationInterval() const;
 
@@ -94,6 +100,10 @@ private:
     void ApplyAutoSwitch();
     void OkClick();
     void WebPageClick();
+    void ShowAddressOf(int index);
+    void ReadAddresses();
+    bool StoredAddress(int index) const;
+    bool CheckAddresses();
 
     platform::SettingsStore& m_store;
     QString m_executable;
@@ -111,6 +121,10 @@ private:
     QCheckBox* m_webUpdate = nullptr;
     QComboBox* m_provider = nullptr;
     QPushButton* m_webPage = nullptr;
+    QLineEdit* m_address = nullptr;
+    int m_addressShown = -1;  // the provider whose address the box shows
+    std::array<QString, kProviderCount> m_addressTexts;     // per provider, as the user left them
+    std::array<QString, kProviderCount> m_filledAddresses;  // as last loaded or saved
     QCheckBox* m_refresher = nullptr;
     QComboBox* m_rate = nullptr;
     QPushButton* m_ok = nullptr;

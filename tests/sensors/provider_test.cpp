@@ -132,3 +132,30 @@ TEST_F(Provider, AfterTheSourceStopsTheReadersKeepTheirConnections)
 
 } // namespace
 } // namespace gaugeloft
+
+namespace gaugeloft {
+namespace {
+
+// Remote providers are told their address from the start; an address the program cannot ask
+// falls back to the provider's default, and this computer's provider has none.
+TEST(ProviderAddresses, TheHubHearsEveryRemoteProvidersAddress)
+{
+    testing::FakeHub hub;
+    ProviderState provider(hub);
+    const QString lhm = QString::fromLatin1(kProviders[1].sourceName);
+    const QString prometheus = QString::fromLatin1(kProviders[2].sourceName);
+    EXPECT_EQ(hub.addresses.value(lhm), QUrl("http://localhost:8085/"));
+    EXPECT_EQ(hub.addresses.value(prometheus), QUrl("http://localhost:9090/"));
+    EXPECT_FALSE(hub.addresses.contains(QString::fromLatin1(kProviders[0].sourceName)));
+
+    provider.SetProviderAddress(2, " http://fleet.lan:9090/ ");
+    EXPECT_EQ(hub.addresses.value(prometheus), QUrl("http://fleet.lan:9090/"));
+    EXPECT_EQ(provider.ProviderAddress(2), "http://fleet.lan:9090/");
+    provider.SetProviderAddress(1, "not an address");
+    EXPECT_EQ(hub.addresses.value(lhm), QUrl("http://localhost:8085/"));
+    provider.SetProviderAddress(0, "http://elsewhere/");
+    EXPECT_EQ(provider.ProviderAddress(0), "");
+}
+
+} // namespace
+} // namespace gaugeloft

@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <gtest/gtest.h>
@@ -114,6 +115,22 @@ TEST(MainFormOptions, SwitchingTheProviderAndBackBringsItsTilesBack)
     f.OkWith([](TOptionsForm& o) { o.ProviderList()->setCurrentIndex(0); });
     EXPECT_EQ(f.provider.CurrentProvider, 0);
     EXPECT_EQ(f.Ids(), first);
+}
+
+// A remote provider's new address reaches the provider state at OK, whichever provider is in use.
+TEST(MainFormOptions, AnAddressChangeReachesTheProvider)
+{
+    WithOptions f;
+    EXPECT_EQ(f.provider.ProviderAddress(1), "http://localhost:8085/");
+    EXPECT_EQ(f.provider.ProviderAddress(2), "http://localhost:9090/");
+    f.OkWith([](TOptionsForm& o) {
+        o.ProviderList()->setCurrentIndex(2);
+        o.AddressBox()->setText("http://fleet.lan:9090/prometheus/");
+        Q_EMIT o.AddressBox()->textEdited(o.AddressBox()->text());
+    });
+    EXPECT_EQ(f.provider.CurrentProvider, 2);
+    EXPECT_EQ(f.provider.ProviderAddress(2), "http://fleet.lan:9090/prometheus/");
+    EXPECT_EQ(f.provider.ProviderAddress(1), "http://localhost:8085/");
 }
 
 TEST(MainFormOptions, CancelChangesNothing)

@@ -13,11 +13,13 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QUrl>
 #include <gtest/gtest.h>
 
@@ -542,6 +544,88 @@ TEST(OptionsForm, WebPageWithoutABrowserIsReported)
     ASSERT_EQ(errors.size(), 1);
     EXPECT_TRUE(errors[0].contains("https://docs.kernel.org/hwmon/")) << errors[0].toStdString();
     EXPECT_TRUE(errors[0].contains("could not be opened"));
+}
+
+} // namespace
+} // namespace gaugeloft
+
+namespace gaugeloft {
+namespace {
+
+std::optional<QString> StoredText(const Sandbox& s, const QString& name)
+{
+    const std::optional<platform::SettingsValue> value = s.store.Read(kKey, name);
+    if (!value || value->Type != platform::SettingsType::String)
+        return std::nullopt;
+    return value->Text;
+}
+
+void Type(QLineEdit* box, const QString& text)
+{
+    box->selectAll();
+    QTest::keyClick(box, Qt::Key_Delete);
+    QTest::keyClicks(box, text);
+}
+
+// Each remote provider keeps an address of its own; the box shows the selected one's and is
+// off for this computer's provider.
+TEST(OptionsForm, EachRemoteProviderHasItsAddress)
+{
+    Sandbox s;
+    s.dialog.CurrentProvider = 1;
+    s.dialog.show();
+    QLineEdit* box = s.dialog.AddressBox();
+    EXPECT_EQ(box->accessibleName(), "Provider Address");
+    s.dialog.ProviderList()->setCurrentIndex(0);
+    EXPECT_FALSE(box->isEnabled());
+    EXPECT_TRUE(box->text().isEmpty());
+    s.dialog.ProviderList()->setCurrentIndex(2);
+    EXPECT_TRUE(box->isEnabled());
+    EXPECT_EQ(box->text(), "http://localhost:9090/");
+    Type(box, "http://fleet.lan:9090/");
+    s.dialog.ProviderList()->setCurrentIndex(1);
+    EXPECT_EQ(box->text(), "http://localhost:8085/");
+    Type(box, "  http://gaming-pc:8085/ ");
+    s.dialog.ProviderList()->setCurrentIndex(2);
+    EXPECT_EQ(box->text(), "http://fleet.lan:9090/");
+    s.dialog.ProviderList()->setCurrentIndex(1);
+    s.dialog.OkButton()->click();
+    ASSERT_EQ(s.dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(StoredText(s, "Provider Address #1"), "http://gaming-pc:8085/");
+    EXPECT_EQ(StoredText(s, "Provider Address #2"), "http://fleet.lan:9090/");
+    EXPECT_EQ(s.dialog.ProviderAddress(1), "http://gaming-pc:8085/");
+    EXPECT_EQ(s.dialog.ProviderAddress(0), "");
+
+    // read back by the next opening; a value of the wrong type is the default
+    s.store.WriteDWord(kKey, "Provider Address #2", 7);
+    s.dialog.show();
+    EXPECT_EQ(box->text(), "http://gaming-pc:8085/");
+    EXPECT_EQ(s.dialog.ProviderAddress(2), "http://localhost:9090/");
+}
+
+TEST(OptionsForm, AMalformedAddressIsRefusedAndNothingSaved)
+{
+    const char* const refused[] = {"gaming-pc:8085", "ftp://gaming-pc/", "http://", "http://me:pw@pc:8085/", ""};
+    for (const char* text : refused) {
+        SCOPED_TRACE(text);
+        Sandbox s;
+        s.dialog.CurrentProvider = 1;
+        s.dialog.show();
+        s.dialog.ProviderList()->setCurrentIndex(1);
+        s.dialog.FahrenheitBox()->setChecked(true);
+        Type(s.dialog.AddressBox(), text);
+        s.dialog.OkButton()->click();
+        ASSERT_EQ(s.errors.size(), 1u);
+        EXPECT_TRUE(s.errors[0].startsWith("The address of Libre Hardware Monitor (remote) cannot be used.\n"))
+            << s.errors[0].toStdString();
+        EXPECT_TRUE(s.dialog.isVisible());
+        EXPECT_EQ(s.dialog.Tabs()->currentIndex(), 1);
+        EXPECT_FALSE(s.store.KeyExists(kKey)) << "nothing saved";
+
+        // Cancel forgets the edit
+        s.dialog.CancelButton()->click();
+        EXPECT_EQ(s.dialog.ProviderAddress(1), "http://localhost:8085/");
+    }
 }
 
 } // namespace
