@@ -16,17 +16,6 @@
 namespace gaugeloft {
 namespace {
 
-// As a user does: opens the node's parents, scrolls to it and clicks its icon.
-void ClickIcon(TMainForm& window, TreeNode* node)
-{
-    for (const TreeNode* up = node->Parent(); up; up = up->Parent())
-        TreeView(window)->expand(window.TreeIndexOf(up));
-    TreeView(window)->scrollTo(window.TreeIndexOf(node));
-    const QRect icon = window.TreeIconRect(node);
-    ASSERT_FALSE(icon.isEmpty());
-    QTest::mouseClick(TreeView(window)->viewport(), Qt::LeftButton, {}, icon.center());
-}
-
 TEST(MainFormTest, FirstTickDetectsAndShowsTheWindowWithOneEmptyTile)
 {
     MainFormFixture f(Example("desktop.json"));

@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QSplitter>
 #include <QTimer>
+#include <QTest>
 #include <QTreeView>
 #include <gtest/gtest.h>
 #include <QTemporaryDir>
@@ -90,6 +91,17 @@ inline QMenu* SidePanelMenu(const TMainForm& w) { return Part<QMenu>(w, "PopupMe
 inline QMenu* TrayMenu(const TMainForm& w) { return Part<QMenu>(w, "PopupMenu4"); }
 inline QTimer& Timer1(const TMainForm& w) { return *Part<QTimer>(w, "Timer1"); }
 inline QTimer& Timer3(const TMainForm& w) { return *Part<QTimer>(w, "Timer3"); }
+
+// As a user does: opens the node's parents, scrolls to it and clicks its icon.
+inline void ClickIcon(TMainForm& window, TreeNode* node)
+{
+    for (const TreeNode* up = node->Parent(); up; up = up->Parent())
+        TreeView(window)->expand(window.TreeIndexOf(up));
+    TreeView(window)->scrollTo(window.TreeIndexOf(node));
+    const QRect icon = window.TreeIconRect(node);
+    ASSERT_FALSE(icon.isEmpty());
+    QTest::mouseClick(TreeView(window)->viewport(), Qt::LeftButton, {}, icon.center());
+}
 
 struct MainFormFixture {
     virtual ~MainFormFixture() = default;
