@@ -165,7 +165,7 @@ void RemoteSource::Fail(const QString& problem)
     m_problem = problem;
 }
 
-QUrl LhmRemoteReader::RequestUrl(const QUrl& address) const
+QUrl LhmRemoteReader::RequestUrl(const QUrl& address)
 {
     if (address.path().endsWith(QLatin1String(".json"), Qt::CaseInsensitive))
         return address;

@@ -27,8 +27,8 @@ namespace gaugeloft::sources {
 class RemoteReader {
 public:
     virtual ~RemoteReader() = default;
-    // The URL asked at every poll, for the provider address the user gave.
-    virtual QUrl RequestUrl(const QUrl& address) const = 0;
+    // The URL of the next request, for the provider address the user gave.
+    virtual QUrl RequestUrl(const QUrl& address) = 0;
     // Reads the body of one answer, received at `receivedMs` on a steady clock. False when the
     // body is not a document of this provider; `out` is then left unspecified.
     virtual bool Read(const QByteArray& body, std::int64_t receivedMs, SensorDocument& out) = 0;
@@ -90,7 +90,7 @@ private:
 // Libre Hardware Monitor's remote web server: data.json beside the address.
 class LhmRemoteReader final : public RemoteReader {
 public:
-    QUrl RequestUrl(const QUrl& address) const override;
+    QUrl RequestUrl(const QUrl& address) override;
     bool Read(const QByteArray& body, std::int64_t receivedMs, SensorDocument& out) override;
 };
 
