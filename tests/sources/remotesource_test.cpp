@@ -136,6 +136,21 @@ TEST(RemoteSource, ReadsTheDocumentNginxServes)
     }
 }
 
+// A server whose certificate no trusted authority signed is never read.
+TEST(RemoteSource, AnUntrustedCertificateIsRefused)
+{
+    testing::SuiteNginx nginx;
+    nginx.Start();
+    if (!nginx.server)
+        GTEST_SKIP() << "nginx is not installed (scripts/test installs it)";
+    ASSERT_TRUE(nginx.server->Ready()) << nginx.server->Log().toStdString();
+    ASSERT_TRUE(nginx.server->Put(QStringLiteral("data.json"), Fixture("data-new.json")));
+    Poller poller;
+    poller.source.SetAddress(QUrl(nginx.server->HttpsRoot()));
+    EXPECT_FALSE(poller.PollAfterAnswer());
+    EXPECT_FALSE(poller.source.LastProblem().isEmpty());
+}
+
 // The whole life of a flaky server: answers, garbage, silence, gone, back again. No poll ever
 // waits, the source stays up on its last document for a while and then counts as not running,
 // and it comes back by itself.
