@@ -2,6 +2,7 @@
 
 #include "sources/kernel/hotplugwatch.h"
 #include "sources/kernel/kernelsource.h"
+#include "sources/prometheusreader.h"
 #include "sources/remotesource.h"
 #include "sources/snapshotsource.h"
 
@@ -44,8 +45,13 @@ SensorSource& LinuxSourceHub::Open(const QString& sourceName)
                 kernel.hardwareEvents = [watch] { return watch->Changed(); };
         }
         source = std::make_shared<KernelSource>(std::move(kernel));
-    } else if (sourceName == QLatin1String(kRemoteSourceName)) {
-        auto remote = std::make_shared<RemoteSource>(std::make_unique<LhmRemoteReader>());
+    } else if (sourceName == QLatin1String(kRemoteSourceName) || sourceName == QLatin1String(kPrometheusSourceName)) {
+        std::unique_ptr<RemoteReader> reader;
+        if (sourceName == QLatin1String(kRemoteSourceName))
+            reader = std::make_unique<LhmRemoteReader>();
+        else
+            reader = std::make_unique<PrometheusRemoteReader>();
+        auto remote = std::make_shared<RemoteSource>(std::move(reader));
         remote->SetAddress(m_addresses.value(sourceName));
         m_remotes.insert(sourceName, remote.get());
         source = std::move(remote);
