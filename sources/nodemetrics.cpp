@@ -4,6 +4,8 @@
 #include "sources/kernel/kernelmodel.h"
 #include "sources/promquery.h"
 
+#include <QStringBuilder>
+
 #include <algorithm>
 #include <cmath>
 #include <map>
@@ -395,14 +397,32 @@ private:
                                   Type(kind.sensorType), chip->second.chipName, {}});
             }
         }
-        kernel::NameSensors(naming);
+        const QStringList& names = Names(itemId, naming);
         for (std::size_t i = 0; i < entries.size(); ++i) {
             const Entry& e = entries[i];
             const HwmonKind& kind = kHwmonKinds[e.input->kind];
-            AddValue(naming[i].name,
-                     m_idPrefix + QStringLiteral("/hwmon/") + IdPart(*e.chip) + u'/' + *e.sensor, itemId,
+            AddValue(names[qsizetype(i)], m_idPrefix % u"/hwmon/" % IdPart(*e.chip) % u'/' % *e.sensor, itemId,
                      naming[i].sensorType, e.input->value * kind.factor);
         }
+    }
+
+    // NameSensors' names, from the last read while the item's inputs are the same.
+    const QStringList& Names(const QString& itemId, std::vector<kernel::SensorNaming>& naming)
+    {
+        QStringList inputs;
+        inputs.reserve(qsizetype(naming.size() * 4));
+        for (const kernel::SensorNaming& n : naming)
+            inputs << n.label << n.stem << n.sensorType << n.driver;
+        NodeMetrics::Naming& kept = m_metrics.m_naming[itemId];
+        kept.generation = m_metrics.m_generation;
+        if (kept.inputs != inputs || kept.names.size() != qsizetype(naming.size())) {
+            kernel::NameSensors(naming);
+            kept.inputs = std::move(inputs);
+            kept.names.clear();
+            for (const kernel::SensorNaming& n : naming)
+                kept.names << n.name;
+        }
+        return kept.names;
     }
 
     void AddItem(const QString& name, const QString& id, const QString& parent, const QString& type)
@@ -554,6 +574,7 @@ void NodeMetrics::Publish(const PromSamples& samples, bool perInstance, qint64 n
     for (const auto& [instance, machine] : machines)
         builder.AddMachine(instance, machine, perInstance, nowMs);
     m_memory.removeIf([this](const auto& entry) { return entry.value().generation != m_generation; });
+    m_naming.removeIf([this](const auto& entry) { return entry.value().generation != m_generation; });
 }
 
 } // namespace gaugeloft::sources

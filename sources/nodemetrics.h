@@ -19,6 +19,7 @@
 #include <QByteArray>
 #include <QHash>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -50,7 +51,15 @@ private:
         quint64 generation = 0;
     };
 
+    // The sensor names of one item's hwmon inputs, kept while its inputs and labels stay.
+    struct Naming {
+        QStringList inputs; // label, stem, type and driver of each input
+        QStringList names;
+        quint64 generation = 0;
+    };
+
     QHash<QString, Memory> m_memory; // by sensor identifier
+    QHash<QString, Naming> m_naming; // by item identifier
     quint64 m_generation = 0;
 };
 

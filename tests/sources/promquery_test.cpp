@@ -37,6 +37,16 @@ TEST(PromQuery, ReadsVectorAnswersWithTimestamps)
 
     ASSERT_TRUE(ReadPromQueryAnswer(Answer(""), samples));
     EXPECT_TRUE(samples.empty());
+
+    // JSON escapes, and members the reader does not use, in any order
+    ASSERT_TRUE(ReadPromQueryAnswer(
+        R"( {"data":{"result":[{"value":[1e3,"-1.5e-3"],"histogram":null,"metric":{"l":"\u00e9\ud83d\ude00\t\/"}}],)"
+        R"("resultType":"vector","stats":{"a":[true,false,null,{"b":-0.5}]}},"warnings":["w"],"status":"success"} )",
+        samples));
+    ASSERT_EQ(samples.size(), 1u);
+    EXPECT_EQ(samples[0].Label(QLatin1StringView("l")), QString::fromUtf8("\u00e9\U0001F600\t/"));
+    EXPECT_EQ(samples[0].value, -1.5e-3);
+    EXPECT_EQ(samples[0].timestampMs, 1000000);
 }
 
 TEST(PromQuery, RefusesErrorsAndOtherShapes)
@@ -64,6 +74,17 @@ TEST(PromQuery, RefusesErrorsAndOtherShapes)
         Answer(R"({"metric":[],"value":[1,"1"]})"),
         Answer(R"({"value":[1,"1"]})"),
         Answer(one + ",7"),
+        Answer(one) + " {}",
+        Answer(R"({"metric":{"l":"\ud83d"},"value":[1,"1"]})"),
+        Answer(R"({"metric":{"l":"\ude00"},"value":[1,"1"]})"),
+        Answer(R"({"metric":{"l":"\x41"},"value":[1,"1"]})"),
+        Answer("{\"metric\":{\"l\":\"tab\there\"},\"value\":[1,\"1\"]}"),
+        Answer(R"({"metric":{"l":"a","l":"b"},"value":[1,"1"]})"),
+        Answer(R"({"metric":{},"value":[01,"1"]})"),
+        Answer(R"({"metric":{},"value":[1.,"1"]})"),
+        Answer(R"({"metric":{},"value":[1e999,"1"]})"),
+        Answer(R"({"metric":{},"value":[1,"1"],"x":)" + QByteArray(100, '[') + QByteArray(100, ']') + "}"),
+        Answer(R"({"metric":{},"value":[1,"1"],"x":tru})"),
         Answer((one + ',').repeated(kPromMostSamples) + one),
         Answer(R"({"metric":{"__name__":"m"},"value":[1,"1"]})" + QByteArray(kPromMostBytes, ' ')),
     };

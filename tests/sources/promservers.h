@@ -75,6 +75,7 @@ public:
     // Scrapes the targets ("127.0.0.1:port") every second, in job "node"; its data in a
     // temporary folder of its own.
     explicit PrometheusServer(const QStringList& targets);
+    ~PrometheusServer() { Stop(); } // before its folder goes
 
     QUrl BaseUrl() const { return QUrl(QStringLiteral("http://") + Address() + u'/'); }
     // Waits until every target has been scraped at least once.
