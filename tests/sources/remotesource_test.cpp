@@ -35,8 +35,8 @@ QStringList Names(const SourceObjectSet& set)
 RemoteLimits QuickLimits()
 {
     RemoteLimits limits;
-    limits.staleAfterMs = 700;
-    limits.requestTimeoutMs = 400;
+    limits.staleAfterMs = 1500;
+    limits.requestTimeoutMs = 1000;
     limits.mostBytes = 1024 * 1024;
     return limits;
 }
