@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 namespace gaugeloft::sources {
 namespace {
 
@@ -49,20 +51,36 @@ void BuildMachine(FakeSysfs& tree, int shift)
     tree.Write(QStringLiteral("proc/diskstats"), " 8 0 sda 10 0 80 1 20 0 160 2 0 3 3 0 0 0 0\n");
 }
 
-TEST(PrometheusEndToEnd, TwoMachinesThroughOneServer)
-{
-    GAUGELOFT_SKIP_WITHOUT_PROMETHEUS();
+// Two fake machines, "alpha" and "beta", each behind a real node exporter, and one real
+// Prometheus scraping both every second.
+class TwoMachines : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        GAUGELOFT_SKIP_WITHOUT_PROMETHEUS();
+        ASSERT_TRUE(treeA.IsValid() && treeB.IsValid());
+        BuildMachine(treeA, 0);
+        BuildMachine(treeB, 2);
+        alphaExporter = std::make_unique<test::NodeExporter>(treeA.Root(), QStringLiteral("alpha"));
+        betaExporter = std::make_unique<test::NodeExporter>(treeB.Root(), QStringLiteral("beta"));
+        ASSERT_TRUE(alphaExporter->IsRunning()) << alphaExporter->Error().toStdString();
+        ASSERT_TRUE(betaExporter->IsRunning()) << betaExporter->Error().toStdString();
+        serverProcess = std::make_unique<test::PrometheusServer>(
+            QStringList{alphaExporter->Address(), betaExporter->Address()});
+        ASSERT_TRUE(serverProcess->IsRunning()) << serverProcess->Error().toStdString();
+        ASSERT_TRUE(serverProcess->WaitForScrapes()) << serverProcess->Error().toStdString();
+    }
+
     FakeSysfs treeA, treeB;
-    ASSERT_TRUE(treeA.IsValid() && treeB.IsValid());
-    BuildMachine(treeA, 0);
-    BuildMachine(treeB, 2);
-    test::NodeExporter alpha(treeA.Root(), QStringLiteral("alpha"));
-    test::NodeExporter beta(treeB.Root(), QStringLiteral("beta"));
-    ASSERT_TRUE(alpha.IsRunning()) << alpha.Error().toStdString();
-    ASSERT_TRUE(beta.IsRunning()) << beta.Error().toStdString();
-    test::PrometheusServer server({alpha.Address(), beta.Address()});
-    ASSERT_TRUE(server.IsRunning()) << server.Error().toStdString();
-    ASSERT_TRUE(server.WaitForScrapes()) << server.Error().toStdString();
+    std::unique_ptr<test::NodeExporter> alphaExporter, betaExporter;
+    std::unique_ptr<test::PrometheusServer> serverProcess;
+};
+
+TEST_F(TwoMachines, OneServerAnswersForBoth)
+{
+    const test::NodeExporter& alpha = *alphaExporter;
+    const test::NodeExporter& beta = *betaExporter;
+    const test::PrometheusServer& server = *serverProcess;
 
     const std::optional<QByteArray> answer = test::HttpGet(PromQueryUrl(server.BaseUrl()));
     ASSERT_TRUE(answer);
@@ -139,21 +157,12 @@ QStringList Ids(const SourceObjectSet& set)
 }
 
 // The provider as the program opens it: the hub's Prometheus source at an address, asked the
-// way the poll asks, first a node exporter's page, then a server, then the page again.
-TEST(PrometheusEndToEnd, TheProviderFollowsItsAddress)
+// way the poll asks, first a node exporter's page, then the server.
+TEST_F(TwoMachines, TheProviderFollowsItsAddress)
 {
-    GAUGELOFT_SKIP_WITHOUT_PROMETHEUS();
-    FakeSysfs treeA, treeB;
-    ASSERT_TRUE(treeA.IsValid() && treeB.IsValid());
-    BuildMachine(treeA, 0);
-    BuildMachine(treeB, 2);
-    test::NodeExporter alpha(treeA.Root(), QStringLiteral("alpha"));
-    test::NodeExporter beta(treeB.Root(), QStringLiteral("beta"));
-    ASSERT_TRUE(alpha.IsRunning()) << alpha.Error().toStdString();
-    ASSERT_TRUE(beta.IsRunning()) << beta.Error().toStdString();
-    test::PrometheusServer server({alpha.Address(), beta.Address()});
-    ASSERT_TRUE(server.IsRunning()) << server.Error().toStdString();
-    ASSERT_TRUE(server.WaitForScrapes()) << server.Error().toStdString();
+    const test::NodeExporter& alpha = *alphaExporter;
+    const test::NodeExporter& beta = *betaExporter;
+    const test::PrometheusServer& server = *serverProcess;
 
     LinuxSourceHub hub(SourceHubOptions{});
     const QString name = QString::fromLatin1(kPrometheusSourceName);
