@@ -37,6 +37,8 @@ int main(int argc, char** argv)
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Gaugeloft"));
+    // the installed menu entry (resources/), which Wayland desktops match windows with
+    QApplication::setDesktopFileName(QStringLiteral("example.marrowind.gaugeloft"));
     QApplication::setWindowIcon(gaugeloft::GaugeloftIcon());
 
     gaugeloft::sources::LinuxSourceHub hub;

@@ -52,6 +52,12 @@ gaugeloft_build() {
       shift
     fi
   done
+  # A build that names no type is a Release (CMakeLists.txt); the scripts' builds keep their
+  # debugging information unless the caller or an earlier configuration chose a type.
+  if ! printf '%s\n' "${configure[@]}" | grep -q '^-DCMAKE_BUILD_TYPE=' \
+      && ! grep -qs '^CMAKE_BUILD_TYPE:[A-Z]*=.' "$GAUGELOFT_ROOT/$dir/CMakeCache.txt"; then
+    configure+=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
+  fi
   gaugeloft_install_packages
   cmake -S "$GAUGELOFT_ROOT" -B "$GAUGELOFT_ROOT/$dir" -G Ninja "${configure[@]}" >/dev/null
   cmake --build "$GAUGELOFT_ROOT/$dir" --parallel "$(nproc)" "${target[@]}"
