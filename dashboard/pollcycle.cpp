@@ -73,6 +73,20 @@ PollOutcome PollCycle::Timer1Timer()
     return outcome;
 }
 
+const QString& PollCycle::ClockText(QTime now)
+{
+    const bool same = m_clockShown.isValid() && now.hour() == m_clockShown.hour()
+        && now.minute() == m_clockShown.minute() && (!m_clockShowsSeconds || now.second() == m_clockShown.second())
+        && ClockLocale == m_clockLocale;
+    if (!same) {
+        m_clockText = ClockLocale.toString(now, QLocale::ShortFormat) + QLatin1Char(' ');
+        m_clockShowsSeconds = ClockLocale.timeFormat(QLocale::ShortFormat).contains(QLatin1Char('s'));
+        m_clockShown = now;
+        m_clockLocale = ClockLocale;
+    }
+    return m_clockText;
+}
+
 void PollCycle::Tick(PollOutcome& outcome)
 {
     m_unknownTypeSeen = false;
@@ -80,7 +94,7 @@ void PollCycle::Tick(PollOutcome& outcome)
     const QTime now = Now().time();
     m_window.RunThemeCheck(now);
     m_timers.StopAnimationTimer();
-    m_window.SetClockText(ClockLocale.toString(now, QLocale::ShortFormat) + QLatin1Char(' '));
+    m_window.SetClockText(ClockText(now));
 
     TWMI_OHM_Hardware* hardware = m_provider.HardwareReader.get();
     TWMI_OHM_Sensor* sensors = m_provider.SensorReader.get();

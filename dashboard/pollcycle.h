@@ -5,6 +5,7 @@
 // hand.
 
 #include "dashboard/tilelist.h"
+#include "platform/localclock.h"
 #include "sensors/detection.h"
 #include "sensors/provider.h"
 
@@ -65,7 +66,7 @@ public:
     bool TilesNeedFullRefresh = false;
 
     // The clock and its locale (tests set both).
-    std::function<QDateTime()> Now = [] { return QDateTime::currentDateTime(); };
+    std::function<QDateTime()> Now = CurrentLocalDateTime;
     QLocale ClockLocale = QLocale::system();
 
 private:
@@ -78,6 +79,12 @@ private:
     TTileList& m_tiles;
     PollWindow& m_window;
     PollTimers& m_timers;
+    // The clock's text, formatted again only when what it shows can have changed.
+    const QString& ClockText(QTime now);
+    QTime m_clockShown;
+    QLocale m_clockLocale;
+    bool m_clockShowsSeconds = false;
+    QString m_clockText;
     bool m_unknownTypeSeen = false;   // in this tick
     bool m_unknownTypeShown = false;  // by the last tick
 };

@@ -310,6 +310,34 @@ TEST_F(PollCycleTest, TheClockUsesTheShortTimeFormatAndOneBlank)
     }
 }
 
+TEST_F(PollCycleTest, TheClockFollowsTheTimeAcrossMinutesSecondsAndLocales)
+{
+    // The text is kept between ticks; it must still follow every change it can show.
+    const QLocale uk(QLocale::English, QLocale::UnitedKingdom);
+    ASSERT_TRUE(QLocale::c().timeFormat(QLocale::ShortFormat).contains('s'));
+    const struct {
+        QLocale locale;
+        QTime time;
+        QString text;
+    } ticks[] = {
+        {uk, QTime(14, 7, 9), "14:07 "},
+        {uk, QTime(14, 7, 50), "14:07 "},
+        {uk, QTime(14, 8, 0), "14:08 "},
+        {uk, QTime(15, 8, 0), "15:08 "},
+        {QLocale::c(), QTime(15, 8, 0), "15:08:00 "},
+        {QLocale::c(), QTime(15, 8, 1), "15:08:01 "},
+        {uk, QTime(15, 8, 2), "15:08 "},
+        {uk, QTime(14, 8, 2), "14:08 "},
+    };
+    for (const auto& tick : ticks) {
+        SCOPED_TRACE(tick.text.toStdString());
+        cycle.ClockLocale = tick.locale;
+        now = QDateTime(QDate(2024, 3, 5), tick.time);
+        Tick();
+        EXPECT_EQ(window.clockText, tick.text);
+    }
+}
+
 TEST_F(PollCycleTest, APendingAnimationIntervalIsAppliedByDetectionAndRefreshingTicks)
 {
     cycle.PendingAnimationInterval = 100;
