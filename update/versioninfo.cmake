@@ -1,6 +1,7 @@
-# Run at every build (cmake -P): writes the version information source OUTPUT from
-# TEMPLATE with the project version VERSION and a build number, the commit count of the
-# clone in SOURCE_DIR (0 without git). The file is rewritten only when its text changes.
+# Run at every build (cmake -P): writes OUTPUT (the version information source, the AppStream
+# metainfo) from TEMPLATE with the project version VERSION and a build number, the commit
+# count of the clone in SOURCE_DIR (0 without git). The file is rewritten only when its text
+# changes.
 set(build 0)
 find_program(GIT git)
 if(GIT)
