@@ -9,7 +9,7 @@ GAUGELOFT_PACKAGES=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev libgl-dev libxcb1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth dbus-daemon openbox
+  xvfb xauth dbus-daemon openbox x11-utils
   nginx tinyproxy openssl cabextract gcab
   prometheus prometheus-node-exporter
 )
