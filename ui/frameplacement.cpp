@@ -3,13 +3,37 @@
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 namespace gaugeloft {
 
 namespace {
 
 constexpr int kCheckMs = 40;
-constexpr int kChecks = 50;  // two seconds: a desktop without a window manager never frames it
+// ten seconds: a busy window manager may take seconds; one that never frames costs 250 checks
+constexpr int kChecks = 250;
+
+// The window's own view of its frame. QWidget::frameGeometry() keeps the margins it learnt at
+// the last move, so a frame that arrives without moving the client would go unseen there.
+QMargins FrameMargins(const QWidget* window)
+{
+    const QWindow* handle = window->windowHandle();
+    return handle ? handle->frameMargins() : QMargins();
+}
+
+// Places the frame at `target` once the frame is known; false while it is not.
+bool PlaceFramed(QWidget* window, QPoint target)
+{
+    const QMargins margins = FrameMargins(window);
+    if (margins.isNull())
+        return false;
+    // The client goes below the title bar; its move also brings the widget's own frame margins
+    // up to date.
+    const QPoint client = target + QPoint(margins.left(), margins.top());
+    if (window->geometry().topLeft() != client)
+        window->setGeometry(QRect(client, window->size()));
+    return true;
+}
 
 // Looks at the window until the window manager has framed it, then places it once more.
 class FrameWaiter : public QObject {
@@ -29,12 +53,9 @@ private:
             deleteLater();
             return;
         }
-        if (m_window->frameGeometry() == m_window->geometry())
+        if (!PlaceFramed(m_window, m_target()))
             return;  // not framed yet
         m_timer.stop();
-        const QPoint target = m_target();
-        if (m_window->frameGeometry().topLeft() != target)
-            m_window->move(target);
         deleteLater();
     }
 
@@ -48,8 +69,9 @@ private:
 
 void PlaceFrame(QWidget* window, std::function<QPoint()> frameTopLeft)
 {
-    window->move(frameTopLeft());
-    if (window->frameGeometry() == window->geometry())
+    const QPoint target = frameTopLeft();
+    window->move(target);  // also tells Qt the window has a place of its own
+    if (!PlaceFramed(window, target))
         new FrameWaiter(window, std::move(frameTopLeft));
 }
 
