@@ -1,4 +1,5 @@
 #include "app/commandline.h"
+#include "platform/desktop/x11images.h"
 #include "platform/settingsstore.h"
 #include "platform/nativepath.h"
 #include "sources/sourcehub.h"
@@ -35,7 +36,9 @@ int main(int argc, char** argv)
                     stderr);
         return 2;
     }
+    gaugeloft::platform::X11SocketImages socketImages;
     QApplication app(argc, argv);
+    socketImages.Release();  // read by now; programs started from here make their own choice
     QApplication::setApplicationName(QStringLiteral("Gaugeloft"));
     // the installed menu entry (resources/), which Wayland desktops match windows with
     QApplication::setDesktopFileName(QStringLiteral("example.marrowind.gaugeloft"));
